@@ -1,0 +1,12 @@
+set(CMAKE_C_COMPILER   ${FIZZLET_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${FIZZLET_MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER  ${FIZZLET_MINGW_TRIPLE}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${FIZZLET_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# Everything linked statically: the saver needs no MinGW DLL beside it.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# Windows executables run under Wine during ctest.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh)

@@ -1,0 +1,2 @@
+// Placeholder until the password check dialog is built.
+namespace fizzlet {}

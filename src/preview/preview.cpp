@@ -1,0 +1,2 @@
+// Placeholder until the preview host is built.
+namespace fizzlet {}

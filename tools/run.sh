@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Builds fizzlet.scr and runs it under Wine with the given switch (default /s).
+# On a display ($DISPLAY set) it simply runs until you end it.  With no display
+# it starts a private Xvfb, lets the saver run a few seconds, saves screenshots
+# to a folder that it prints, and ends the saver with a key press.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tools/install-deps.sh
+cmake --preset windows >/dev/null
+cmake --build --preset windows -j "$(nproc)" --target fizzlet_scr
+scr="$PWD/build/windows/bin/fizzlet.scr"
+switch=("$@"); [ ${#switch[@]} -gt 0 ] || switch=(/s)
+
+export WINEDEBUG=-all
+export WINEPREFIX="${WINEPREFIX:-$PWD/build/wine-run-prefix}"
+if [ -n "${DISPLAY:-}" ]; then
+  exec wine "$scr" "${switch[@]}"
+fi
+
+shots=$(mktemp -d /tmp/fizzlet-shots.XXXXXX)
+n=99
+while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+export DISPLAY=":$n"
+cleanup() { wineserver -k >/dev/null 2>&1 || true; kill "$xvfb" 2>/dev/null || true; }
+trap cleanup EXIT
+for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+wineserver -p >/dev/null 2>&1 </dev/null
+wine cmd /c exit >/dev/null 2>&1 </dev/null
+
+wine "$scr" "${switch[@]}" >/dev/null 2>&1 </dev/null &
+saver=$!
+for i in 1 2 3 4 5 6; do
+  sleep 1
+  import -window root "$shots/shot-$i.png" 2>/dev/null || true
+done
+win=$(xdotool search --name "screen saver running" 2>/dev/null | head -n 1 || true)
+if [ -n "$win" ]; then
+  xdotool windowfocus "$win" 2>/dev/null || true
+  xdotool key --window "$win" space 2>/dev/null || xdotool key space || true
+fi
+for _ in $(seq 30); do kill -0 "$saver" 2>/dev/null || break; sleep 0.1; done
+kill "$saver" 2>/dev/null || true
+echo "Screenshots: $shots"
+ls "$shots"
