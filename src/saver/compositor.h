@@ -1,0 +1,50 @@
+#pragma once
+// The frame compositor: erase the kernels on the work surface, draw them at
+// their new places, and copy each kernel's old-and-new rectangle to the
+// screen, so the screen never shows a half-composed frame.
+
+#include <cstdint>
+
+#include "saver/sprites.h"
+#include "saver/surface.h"
+
+namespace fizzlet {
+
+struct CompositorSurfaces {
+  const Surface& background_copy;  // clean background, window-sized
+  Surface& background_work;        // the frame being composed, window-sized
+  const Surface& sprite;           // the sprite sheet
+  const Surface& mask;             // its mask
+  Surface& screen;                 // the saver window
+};
+
+struct UpdateRect {
+  std::int32_t left = 0;
+  std::int32_t top = 0;
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  friend bool operator==(const UpdateRect&, const UpdateRect&) = default;
+};
+
+// A position as a pixel coordinate: nearest whole number, ties to even,
+// limited to the 32-bit range (NaN gives 0).
+std::int32_t round_half_even(double value);
+
+// The rectangle that covers a kernel's previous whole-pixel position (old_x,
+// old_y) and its current position (x, y), with the current cell's size w x h.
+UpdateRect update_rect(std::int32_t old_x, std::int32_t old_y, double x, double y, std::int32_t w,
+                       std::int32_t h);
+
+// Erase step: restores each kernel's rectangle from background_copy and
+// records where it was.
+void blit_old_sprites(Sprites& sprites, const CompositorSurfaces& surfaces);
+// Draw step: through the mask (up to 256 colours) or additively.
+void blit_new_sprites(const Sprites& sprites, const CompositorSurfaces& surfaces);
+// Present step: copies each kernel's update rectangle from the work surface
+// to the screen.
+void blit_flicker_free(const Sprites& sprites, const CompositorSurfaces& surfaces);
+
+// 2 ^ (bits * planes), with the display's values taken as 16-bit integers.
+double get_numberofcolors(int bits_per_pixel, int planes);
+
+}  // namespace fizzlet

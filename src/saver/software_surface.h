@@ -1,0 +1,44 @@
+#pragma once
+// A surface in memory with 32-bit pixels (0x00RRGGBB) and the exact raster
+// operations of Surface: the portable stand-in for a GDI memory bitmap, used
+// by the tests, the headless renderer and ports without GDI.
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "saver/dib.h"
+#include "saver/surface.h"
+
+namespace fizzlet {
+
+class SoftwareSurface final : public Surface {
+ public:
+  SoftwareSurface() = default;
+  // A width x height surface filled with colour (negative sizes give an empty one).
+  SoftwareSurface(int width, int height, std::uint32_t colour = 0);
+  // The decoded picture.  A 1-bit picture becomes 0x000000 for bit 0 and
+  // 0xFFFFFF for bit 1, as a monochrome bitmap does on a colour display, so
+  // that AND and OR with it behave like GDI's.
+  static SoftwareSurface from_image(const DibImage& image);
+
+  int width() const override { return width_; }
+  int height() const override { return height_; }
+  // Pixels outside either surface are not touched; a source that is not a
+  // SoftwareSurface, or a negative width or height, copies nothing.
+  void bit_blt(int dx, int dy, int w, int h, const Surface& source, int sx, int sy,
+               RasterOp op) override;
+
+  std::uint32_t pixel(int x, int y) const;  // 0 outside the surface
+  void set_pixel(int x, int y, std::uint32_t colour);
+  void fill(std::uint32_t colour);
+  std::span<const std::uint32_t> pixels() const { return pixels_; }
+  std::span<const std::uint32_t> row(int y) const;
+
+ private:
+  int width_ = 0;
+  int height_ = 0;
+  std::vector<std::uint32_t> pixels_;  // top-down rows
+};
+
+}  // namespace fizzlet
