@@ -1,0 +1,32 @@
+#pragma once
+// The rules of the password check dialog, free of the window system: how the
+// typed password is compared with the stored one, and what each way out of
+// the dialog does to the saver's shared flags.
+
+#include <string>
+#include <string_view>
+
+#include "saver/saver_flags.h"
+
+namespace fizzlet {
+
+// Upper-cases single-byte text of the Western (1252) code page: a-z, the
+// accented small letters and the three small letters of 0x9A, 0x9C, 0x9E and
+// 0xFF.  Other bytes (digits, signs, the German sharp s) stay as they are.
+std::string upper_case(std::string_view text);
+
+// The typed text matches the password when both are equal after upper-casing.
+bool password_matches(std::string_view password_plain, std::string_view typed);
+
+// Ok (or Enter in the box): on a match clears password_dialog_open and sets
+// exit_requested, and returns true; otherwise changes nothing and returns false.
+bool check_password(std::string_view password_plain, std::string_view typed, SaverFlags& flags);
+
+// Cancel, the 20-second timer, or closing the window: the saver goes on.
+void password_dialog_cancelled(SaverFlags& flags);
+
+// The dialog's window is gone, whichever way it went: the saver repaints its
+// window from the clean background and starts counting activity afresh.
+void password_dialog_unloaded(SaverFlags& flags);
+
+}  // namespace fizzlet

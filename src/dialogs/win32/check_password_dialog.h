@@ -1,0 +1,51 @@
+#pragma once
+// frm_checkpassword: the small non-modal dialog that asks for the screen saver
+// password before the saver may end.
+//
+// The saver window owns one CheckPasswordDialog and, when activity asks for
+// the password, sets flags.password_dialog_open = 1 and calls show().  The
+// dialog answers only through the flags: exit_requested = 1 with
+// password_dialog_open = 0 means the password was right; password_dialog_open
+// = 0 alone means the dialog went away (Cancel, Escape, closing it, or 20
+// seconds passing) and the saver goes on.
+//
+// Tab, Shift+Tab, Enter and Escape reach the dialog through IsDialogMessage,
+// which the dialog applies itself with a message hook on its thread while it
+// is open, so any message loop of the saver serves it unchanged.
+//
+// If the 20-second timer expires while the "Passwords" message box is open,
+// the dialog closes as on a time-out as soon as the message box has been
+// dismissed (the animation stands still while the message box is up anyway).
+
+#include <windows.h>
+
+#include <memory>
+
+#include "saver/saver_flags.h"
+#include "settings/settings.h"
+#include "startup/process.h"
+
+namespace fizzlet::win32 {
+
+inline constexpr UINT kCheckPasswordTimeoutMs = 20000;
+
+class CheckPasswordDialog {
+ public:
+  // The references must outlive the dialog object.
+  CheckPasswordDialog(const ProcessValues& process, const Settings& settings, SaverFlags& flags);
+  ~CheckPasswordDialog();  // destroys the dialog window if it is still open
+  CheckPasswordDialog(const CheckPasswordDialog&) = delete;
+  CheckPasswordDialog& operator=(const CheckPasswordDialog&) = delete;
+
+  // Creates and shows the dialog over owner; does nothing if it is already open.
+  void show(HWND owner);
+  bool is_open() const;
+  HWND window() const;
+
+  struct State;  // the open dialog's window, hook and timer
+
+ private:
+  std::unique_ptr<State> state_;
+};
+
+}  // namespace fizzlet::win32

@@ -1,0 +1,85 @@
+#pragma once
+// Background music: the list of the ten pieces, the choice of the next one and
+// the commands given to the MIDI player.  Portable; the Windows player (MCI)
+// is in win32/mci_player.h.
+//
+// How the saver window drives it:
+//   init_music()            once when the window loads
+//   handle_music()          once per frame, after the frame wait
+//   music_status_update()   whenever the player may have changed state (the
+//                           Windows layer calls it on MM_MCINOTIFY and on a
+//                           periodic timer, see win32/mci_player.h)
+//   music_off()             first thing when the window unloads
+//
+// A piece that cannot be opened or started is skipped: the next frame tries
+// the next piece.  When every piece in turn has failed, the music gives up for
+// the rest of the run instead of retrying every frame.  Nothing is ever
+// reported to the user.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "settings/settings.h"
+
+namespace fizzlet {
+
+// What the player says about its device.
+enum class PlayerMode { not_open, playing, stopped, other };
+
+// A MIDI player with the four commands the music needs.  open() and play()
+// return false when the player cannot do it (missing or unreadable file, no
+// device); play() returns at once and the piece plays on in the background.
+class MusicPlayer {
+ public:
+  virtual ~MusicPlayer() = default;
+  virtual void close() = 0;
+  virtual bool open(const std::string& path) = 0;
+  virtual bool play() = 0;
+  virtual PlayerMode mode() = 0;
+};
+
+inline constexpr int kMusicSlots = 21;  // slots 0..20; 1..10 hold the pieces
+
+// Uniform random number in [0, 1).
+using RandomUnit = std::function<double()>;
+
+// The numeric value of a setting text, read like a number at the start of
+// the text (leading blanks skipped, no number gives 0).
+std::int32_t setting_number(const std::string& text);
+
+class Music {
+ public:
+  explicit Music(MusicPlayer& player) : player_(player) {}
+
+  // Fills the list and picks the random start slot (1..10) from random().
+  void init_music(const RandomUnit& random);
+  // Starts the next piece when music is on and none plays.
+  void handle_music(const Settings& settings, const std::string& app_folder);
+  // Asks the player for its mode; "stopped" ends the current piece.
+  void music_status_update();
+  // The player itself has reported the end of the piece (for example by a
+  // completion notification): the next frame starts the next one.
+  void music_piece_ended() { music_playing_ = 0; }
+  // Closes the player when music is on.
+  void music_off(const Settings& settings);
+
+  const std::array<std::string, kMusicSlots>& music_files() const { return music_files_; }
+  std::int32_t music_count() const { return music_count_; }
+  std::int32_t music_index() const { return music_index_; }
+  std::int32_t music_playing() const { return music_playing_; }
+  // True once every piece has failed in a row; no command is given after that.
+  bool gave_up() const { return gave_up_; }
+
+ private:
+  MusicPlayer& player_;
+  std::array<std::string, kMusicSlots> music_files_{};
+  std::int32_t music_count_ = 0;
+  std::int32_t music_index_ = 0;
+  std::int32_t music_playing_ = 0;
+  std::int32_t failures_in_a_row_ = 0;
+  bool gave_up_ = false;
+};
+
+}  // namespace fizzlet

@@ -1,0 +1,113 @@
+#include "saver/win32/mci_player.h"
+
+#include <mmsystem.h>
+
+#include <chrono>
+#include <random>
+
+namespace fizzlet::win32 {
+
+namespace {
+
+constexpr const char* kAlias = "fizzlet_music";
+
+MCIERROR send(const std::string& command, HWND callback = nullptr, std::string* answer = nullptr) {
+  char buffer[128] = {};
+  const MCIERROR error = mciSendStringA(command.c_str(), buffer, sizeof buffer, callback);
+  if (answer != nullptr) *answer = buffer;
+  return error;
+}
+
+}  // namespace
+
+MciPlayer::~MciPlayer() { close(); }
+
+void MciPlayer::close() {
+  // Closing a device that is not open is harmless; the alias may also have
+  // been opened by an earlier attempt that failed half-way.
+  send(std::string("close ") + kAlias);
+  is_open_ = false;
+}
+
+bool MciPlayer::open(const std::string& path) {
+  if (path.find('"') != std::string::npos) return false;  // cannot be quoted
+  const MCIERROR error =
+      send("open \"" + path + "\" type sequencer alias " + kAlias);
+  is_open_ = error == 0;
+  return is_open_;
+}
+
+bool MciPlayer::play() {
+  if (!is_open_) return false;
+  const std::string command = std::string("play ") + kAlias + (notify_window_ ? " notify" : "");
+  return send(command, notify_window_) == 0;
+}
+
+PlayerMode MciPlayer::mode() {
+  if (!is_open_) return PlayerMode::not_open;
+  std::string answer;
+  if (send(std::string("status ") + kAlias + " mode", nullptr, &answer) != 0) {
+    return PlayerMode::not_open;
+  }
+  if (answer == "stopped") return PlayerMode::stopped;
+  if (answer == "playing") return PlayerMode::playing;
+  return PlayerMode::other;
+}
+
+UINT MciPlayer::device_id() const { return is_open_ ? mciGetDeviceIDA(kAlias) : 0; }
+
+SaverMusic::SaverMusic() : music_(player_) {}
+
+SaverMusic::~SaverMusic() { stop_timer(); }
+
+void SaverMusic::init_music(HWND window) {
+  window_ = window;
+  player_.set_notify_window(window);
+  const auto seed = static_cast<std::uint32_t>(
+      std::chrono::steady_clock::now().time_since_epoch().count());
+  std::mt19937 generator(seed);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  music_.init_music([&] { return unit(generator); });
+  if (window_ != nullptr && !timer_running_) {
+    timer_running_ = SetTimer(window_, kMusicStatusTimerId, kMusicStatusPeriodMs, nullptr) != 0;
+  }
+}
+
+void SaverMusic::handle_music(const Settings& settings, const std::string& app_folder) {
+  music_.handle_music(settings, app_folder);
+}
+
+void SaverMusic::music_off(const Settings& settings) {
+  music_.music_off(settings);
+  stop_timer();
+}
+
+bool SaverMusic::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_TIMER && wparam == kMusicStatusTimerId) {
+    music_.music_status_update();
+    return true;
+  }
+  if (message == MM_MCINOTIFY) {
+    // A notification about the device that plays now: it has finished (or
+    // failed).  Ask for the mode, and if the sequencer still claims to play
+    // after reporting success, believe the notification.
+    const auto device = static_cast<UINT>(lparam);
+    if (device != 0 && device == player_.device_id()) {
+      music_.music_status_update();
+      if ((wparam & (MCI_NOTIFY_SUCCESSFUL | MCI_NOTIFY_FAILURE)) != 0) {
+        music_.music_piece_ended();
+      }
+    }
+    return true;
+  }
+  return false;
+}
+
+void SaverMusic::stop_timer() {
+  if (timer_running_ && window_ != nullptr && IsWindow(window_)) {
+    KillTimer(window_, kMusicStatusTimerId);
+  }
+  timer_running_ = false;
+}
+
+}  // namespace fizzlet::win32

@@ -1,0 +1,79 @@
+#pragma once
+// The Windows MIDI player: winmm's MCI sequencer driven by command strings,
+// and SaverMusic, which ties the portable music sequencing to the saver
+// window.
+//
+// Integration in the saver window (all on the window's thread):
+//   SaverMusic music_;                          member of the window's state
+//   Form_Load:   music_.init_music(hwnd);       picks the random start and starts
+//                                               the status timer on hwnd
+//   each frame:  music_.handle_music(settings, process.app_folder);
+//   Form_Unload: music_.music_off(settings);    closes the device, stops the timer
+//   window procedure: if (music_.handle_message(msg, wparam, lparam)) return 0;
+//                     (takes MM_MCINOTIFY and the WM_TIMER with kMusicStatusTimerId)
+//
+// Status updates come from two sources: MM_MCINOTIFY, sent by the sequencer
+// when a piece ends (play ... notify), and a timer every kMusicStatusPeriodMs
+// that asks the device for its mode, because some sequencers never send the
+// notification.  Either one clears music_playing when the piece has ended.
+
+#include <windows.h>
+
+#include <string>
+
+#include "saver/music.h"
+#include "settings/settings.h"
+
+namespace fizzlet::win32 {
+
+inline constexpr UINT_PTR kMusicStatusTimerId = 0x4D55;
+inline constexpr UINT kMusicStatusPeriodMs = 1000;
+
+// The MCI sequencer under the alias "fizzlet_music".  Closes the device on
+// destruction.  Notifications of play go to the window given to the
+// constructor (or set later).
+class MciPlayer final : public MusicPlayer {
+ public:
+  explicit MciPlayer(HWND notify_window = nullptr) : notify_window_(notify_window) {}
+  ~MciPlayer() override;
+  MciPlayer(const MciPlayer&) = delete;
+  MciPlayer& operator=(const MciPlayer&) = delete;
+
+  void set_notify_window(HWND window) { notify_window_ = window; }
+  void close() override;
+  bool open(const std::string& path) override;
+  bool play() override;
+  PlayerMode mode() override;
+  // MCI device id of the open piece, 0 when none is open.
+  UINT device_id() const;
+
+ private:
+  HWND notify_window_;
+  bool is_open_ = false;
+};
+
+// The saver window's music: player, sequencing and status timer.
+class SaverMusic {
+ public:
+  SaverMusic();
+  ~SaverMusic();
+  SaverMusic(const SaverMusic&) = delete;
+  SaverMusic& operator=(const SaverMusic&) = delete;
+
+  void init_music(HWND window);
+  void handle_music(const Settings& settings, const std::string& app_folder);
+  void music_off(const Settings& settings);
+  // Returns true when the message belonged to the music (and was handled).
+  bool handle_message(UINT message, WPARAM wparam, LPARAM lparam);
+  const Music& music() const { return music_; }
+
+ private:
+  void stop_timer();
+
+  MciPlayer player_;
+  Music music_;
+  HWND window_ = nullptr;
+  bool timer_running_ = false;
+};
+
+}  // namespace fizzlet::win32
