@@ -1,0 +1,230 @@
+// Background music sequencing against a fake player that records commands.
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "saver/music.h"
+
+namespace fizzlet {
+namespace {
+
+class FakePlayer : public MusicPlayer {
+ public:
+  std::vector<std::string> commands;
+  std::set<std::string> missing;        // paths that cannot be opened
+  bool play_fails = false;
+  PlayerMode reported = PlayerMode::playing;
+
+  void close() override { commands.push_back("close"); }
+  bool open(const std::string& path) override {
+    commands.push_back("open " + path);
+    return missing.count(path) == 0;
+  }
+  bool play() override {
+    commands.push_back("play");
+    return !play_fails;
+  }
+  PlayerMode mode() override {
+    commands.push_back("mode");
+    return reported;
+  }
+};
+
+const std::string kFolder = "C:\\saver\\";
+
+Settings audio(const std::string& text) {
+  Settings settings;
+  settings.audio_on = text;
+  return settings;
+}
+
+std::string path_of(int slot) { return kFolder + "FZLMUS" + std::to_string(slot % 10) + ".MID"; }
+
+// The random start r gives slot floor(r * 10) + 1.
+RandomUnit fixed(double r) {
+  return [r] { return r; };
+}
+
+TEST(MusicList, HoldsTheTenPiecesAndAStartSlotInRange) {
+  FakePlayer player;
+  Music music(player);
+  music.init_music(fixed(0.0));
+  const auto& files = music.music_files();
+  EXPECT_EQ(files[1], "FZLMUS1.MID");
+  EXPECT_EQ(files[9], "FZLMUS9.MID");
+  EXPECT_EQ(files[10], "FZLMUS0.MID");
+  EXPECT_TRUE(files[0].empty());
+  for (int slot = 11; slot <= 20; ++slot) EXPECT_TRUE(files[slot].empty()) << slot;
+  EXPECT_EQ(music.music_count(), 10);
+  EXPECT_EQ(music.music_playing(), 0);
+  EXPECT_EQ(music.music_index(), 1);
+
+  music.init_music(fixed(0.35));
+  EXPECT_EQ(music.music_index(), 4);
+  music.init_music(fixed(0.9999999));
+  EXPECT_EQ(music.music_index(), 10);
+  // A random source that breaks its promise must still give a valid slot.
+  for (double bad : {1.0, 7.5, -0.5}) {
+    music.init_music(fixed(bad));
+    EXPECT_GE(music.music_index(), 1) << bad;
+    EXPECT_LE(music.music_index(), 10) << bad;
+  }
+  EXPECT_TRUE(player.commands.empty()) << "loading the list gives no command";
+}
+
+TEST(MusicSequence, StartsAfterTheRandomSlotAndGoesOnInOrderAroundTheList) {
+  FakePlayer player;
+  Music music(player);
+  const Settings on = audio("1");
+  music.init_music(fixed(0.85));  // start slot 9
+  music.handle_music(on, kFolder);
+  EXPECT_EQ(player.commands,
+            (std::vector<std::string>{"close", "open " + path_of(10), "play"}));
+  EXPECT_EQ(music.music_playing(), 1);
+
+  // While the piece plays every frame returns without a command.
+  player.commands.clear();
+  for (int frame = 0; frame < 50; ++frame) music.handle_music(on, kFolder);
+  music.music_status_update();  // still playing
+  EXPECT_EQ(player.commands, std::vector<std::string>{"mode"});
+  EXPECT_EQ(music.music_playing(), 1);
+
+  // The piece ends; the next frame starts FZLMUS1 after FZLMUS0, then 2.
+  std::vector<std::string> opened;
+  for (int piece = 0; piece < 3; ++piece) {
+    player.reported = PlayerMode::stopped;
+    music.music_status_update();
+    EXPECT_EQ(music.music_playing(), 0);
+    player.commands.clear();
+    music.handle_music(on, kFolder);
+    ASSERT_EQ(player.commands.size(), 3u);
+    EXPECT_EQ(player.commands[0], "close");
+    EXPECT_EQ(player.commands[2], "play");
+    opened.push_back(player.commands[1]);
+  }
+  EXPECT_EQ(opened, (std::vector<std::string>{"open " + path_of(1), "open " + path_of(2),
+                                              "open " + path_of(3)}));
+
+  // A notification of the end works like the stopped mode; so does a device
+  // that is no longer open.
+  music.music_piece_ended();
+  EXPECT_EQ(music.music_playing(), 0);
+  music.handle_music(on, kFolder);
+  player.reported = PlayerMode::not_open;
+  music.music_status_update();
+  EXPECT_EQ(music.music_playing(), 0);
+
+  // Unloading closes the device at once.
+  player.commands.clear();
+  music.music_off(on);
+  EXPECT_EQ(player.commands, std::vector<std::string>{"close"});
+}
+
+TEST(MusicSequence, AudioOffGivesNoCommandAtAllEver) {
+  for (const std::string text : {"0", " 0", "00", "", "off"}) {
+    FakePlayer player;
+    player.reported = PlayerMode::stopped;
+    Music music(player);
+    const Settings off = audio(text);
+    music.init_music(fixed(0.5));
+    for (int frame = 0; frame < 100; ++frame) {
+      music.handle_music(off, kFolder);
+      music.music_status_update();
+    }
+    music.music_off(off);
+    EXPECT_TRUE(player.commands.empty()) << "audio_on \"" << text << "\"";
+    EXPECT_EQ(music.music_playing(), 0);
+  }
+}
+
+TEST(MusicFailures, APieceThatCannotBeOpenedOrPlayedIsSkipped) {
+  FakePlayer player;
+  Music music(player);
+  const Settings on = audio("1");
+  music.init_music(fixed(0.3));  // start slot 4: first piece 5
+  player.missing = {path_of(5)};
+  music.handle_music(on, kFolder);
+  EXPECT_EQ(player.commands, (std::vector<std::string>{"close", "open " + path_of(5)}));
+  EXPECT_EQ(music.music_playing(), 0) << "a missing piece must not block the music";
+
+  player.commands.clear();
+  music.handle_music(on, kFolder);
+  EXPECT_EQ(player.commands,
+            (std::vector<std::string>{"close", "open " + path_of(6), "play"}));
+  EXPECT_EQ(music.music_playing(), 1);
+
+  // A piece that opens but does not start is closed again and skipped too.
+  player.reported = PlayerMode::stopped;
+  music.music_status_update();
+  player.play_fails = true;
+  player.commands.clear();
+  music.handle_music(on, kFolder);
+  EXPECT_EQ(player.commands,
+            (std::vector<std::string>{"close", "open " + path_of(7), "play", "close"}));
+  EXPECT_EQ(music.music_playing(), 0);
+  player.play_fails = false;
+  player.commands.clear();
+  music.handle_music(on, kFolder);
+  EXPECT_EQ(player.commands[1], "open " + path_of(8));
+  EXPECT_FALSE(music.gave_up());
+}
+
+TEST(MusicFailures, GivesUpQuietlyWhenNoPieceCanBeOpened) {
+  FakePlayer player;
+  Music music(player);
+  const Settings on = audio("1");
+  music.init_music(fixed(0.0));
+  for (int slot = 1; slot <= 10; ++slot) player.missing.insert(path_of(slot));
+
+  for (int frame = 0; frame < 10; ++frame) music.handle_music(on, kFolder);
+  int opens = 0;
+  for (const auto& c : player.commands) opens += c.rfind("open ", 0) == 0 ? 1 : 0;
+  EXPECT_EQ(opens, 10) << "each piece is tried once";
+  EXPECT_TRUE(music.gave_up());
+
+  player.commands.clear();
+  for (int frame = 0; frame < 1000; ++frame) {
+    music.handle_music(on, kFolder);
+    music.music_status_update();
+  }
+  EXPECT_TRUE(player.commands.empty()) << "no retry after giving up";
+  music.music_off(on);
+  EXPECT_EQ(player.commands, std::vector<std::string>{"close"});
+}
+
+TEST(MusicFailures, ASuccessfulPieceResetsTheCountOfFailures) {
+  FakePlayer player;
+  Music music(player);
+  const Settings on = audio("1");
+  music.init_music(fixed(0.0));  // first piece: slot 2
+  for (int slot = 1; slot <= 10; ++slot) {
+    if (slot != 6) player.missing.insert(path_of(slot));
+  }
+  // 2..5 fail, 6 plays, then 7..10, 1..5 fail: nine failures after the
+  // success, which is not yet all ten pieces.
+  for (int frame = 0; frame < 5; ++frame) music.handle_music(on, kFolder);
+  EXPECT_EQ(music.music_playing(), 1);
+  player.reported = PlayerMode::stopped;
+  music.music_status_update();
+  for (int frame = 0; frame < 9; ++frame) music.handle_music(on, kFolder);
+  EXPECT_FALSE(music.gave_up());
+  music.handle_music(on, kFolder);  // piece 6 again, which plays
+  EXPECT_EQ(music.music_playing(), 1);
+  EXPECT_EQ(music.music_index(), 6);
+}
+
+TEST(SettingNumber, ReadsTheNumberAtTheStartOfTheText) {
+  EXPECT_EQ(setting_number("1"), 1);
+  EXPECT_EQ(setting_number("0"), 0);
+  EXPECT_EQ(setting_number("  12abc"), 12);
+  EXPECT_EQ(setting_number("-3"), -3);
+  EXPECT_EQ(setting_number(""), 0);
+  EXPECT_EQ(setting_number("abc"), 0);
+  EXPECT_EQ(setting_number("99999999999999999999"), INT32_MAX);
+}
+
+}  // namespace
+}  // namespace fizzlet

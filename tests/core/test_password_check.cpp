@@ -1,0 +1,60 @@
+// The password check rules: comparison and the flags of each way out.
+
+#include <gtest/gtest.h>
+
+#include "dialogs/password_check.h"
+
+namespace fizzlet {
+namespace {
+
+TEST(PasswordCompare, IgnoresLetterCaseAndNothingElse) {
+  EXPECT_TRUE(password_matches("secret", "SECRET"));
+  EXPECT_TRUE(password_matches("Se7en!", "sE7EN!"));
+  EXPECT_TRUE(password_matches("", ""));
+  EXPECT_FALSE(password_matches("", "a")) << "an empty password refuses any typed text";
+  EXPECT_FALSE(password_matches("abc", "abc "));
+  EXPECT_FALSE(password_matches("abc", "ab"));
+  EXPECT_FALSE(password_matches("1", "!")) << "no shifted/unshifted folding of what is typed";
+  EXPECT_FALSE(password_matches("[", "{"));
+  // Western letters beyond ASCII fold too; signs with a 0x20 distance do not.
+  EXPECT_TRUE(password_matches("\xE9t\xE9", "\xC9T\xC9"));   // e acute
+  EXPECT_TRUE(password_matches("\x9A\xFF", "\x8A\x9F"));     // s caron, y diaeresis
+  EXPECT_FALSE(password_matches("\xF7", "\xD7"));            // division vs multiplication sign
+  EXPECT_FALSE(password_matches("\xDF", "SS"));              // sharp s stays itself
+  EXPECT_EQ(upper_case(std::string("a\0z", 3)), std::string("A\0Z", 3));
+}
+
+TEST(PasswordFlags, EachWayOutLeavesTheSaverFlagsAsTheLoopExpects) {
+  SaverFlags flags;
+  flags.password_dialog_open = 1;
+  flags.activity_count = 7;
+
+  // A wrong password changes nothing: the dialog stays open.
+  EXPECT_FALSE(check_password("misc", "wrong", flags));
+  EXPECT_EQ(flags.password_dialog_open, 1);
+  EXPECT_EQ(flags.exit_requested, 0);
+
+  // The right one in another case ends the saver once the dialog is gone.
+  EXPECT_TRUE(check_password("misc", "MiSc", flags));
+  EXPECT_EQ(flags.password_dialog_open, 0);
+  EXPECT_EQ(flags.exit_requested, 1);
+  password_dialog_unloaded(flags);
+  EXPECT_EQ(flags.activity_count, 0);
+  EXPECT_EQ(flags.repaint_requested, 1);
+  EXPECT_EQ(flags.exit_requested, 1) << "unloading must not undo an accepted password";
+
+  // Cancel or time-out: the saver goes on with fresh counting and a repaint.
+  SaverFlags other;
+  other.password_dialog_open = 1;
+  other.activity_count = 30;
+  password_dialog_cancelled(other);
+  EXPECT_EQ(other.password_dialog_open, 0);
+  EXPECT_EQ(other.exit_requested, 0);
+  password_dialog_unloaded(other);
+  EXPECT_EQ(other.activity_count, 0);
+  EXPECT_EQ(other.repaint_requested, 1);
+  EXPECT_EQ(other.exit_requested, 0);
+}
+
+}  // namespace
+}  // namespace fizzlet
