@@ -1,0 +1,68 @@
+#include "saver/animation.h"
+
+#include "settings/settings.h"
+
+namespace fizzlet {
+
+void Animation::init(int width, int height, const Settings& settings, double number_of_colors,
+                     std::uint64_t seed) {
+  init(MotionSettings{settings.total_fizzlet, settings.pop_chance, width, height},
+       number_of_colors, seed);
+}
+
+void Animation::init(const MotionSettings& motion, double number_of_colors, std::uint64_t seed) {
+  motion_ = motion;
+  motion_.total_fizzlet = limited_total_fizzlet(motion.total_fizzlet);
+  random_.reseed(seed);
+  init_sprites(sprites_, number_of_colors);
+}
+
+void Animation::frame(const CompositorSurfaces& surfaces) {
+  blit_old_sprites(sprites_, surfaces);
+  move_sprites(sprites_, motion_, random_);
+  blit_new_sprites(sprites_, surfaces);
+  blit_flicker_free(sprites_, surfaces);
+}
+
+void Animation::repaint(const CompositorSurfaces& surfaces) {
+  surfaces.screen.bit_blt(0, 0, surfaces.screen.width(), surfaces.screen.height(),
+                          surfaces.background_copy, 0, 0, RasterOp::src_copy);
+}
+
+HeadlessSaver::HeadlessSaver(int width, int height, const DibImage& sprite_sheet,
+                             const DibImage& mask_sheet)
+    : copy_(width, height),
+      work_(width, height),
+      sprite_(SoftwareSurface::from_image(sprite_sheet)),
+      mask_(SoftwareSurface::from_image(mask_sheet)),
+      screen_(width, height) {}
+
+CompositorSurfaces HeadlessSaver::surfaces() {
+  return CompositorSurfaces{copy_, work_, sprite_, mask_, screen_};
+}
+
+void HeadlessSaver::start(const MotionSettings& motion, double number_of_colors,
+                          std::uint64_t seed) {
+  // The saver window's set-up: a black window, the work surface and the clean
+  // background copied from it, the sprites set up, a repaint at the end of
+  // the first frame.
+  copy_.fill(0);
+  work_.fill(0);
+  screen_.fill(0);
+  MotionSettings m = motion;
+  m.width = copy_.width();
+  m.height = copy_.height();
+  animation_.init(m, number_of_colors, seed);
+  repaint_requested_ = true;
+}
+
+void HeadlessSaver::step() {
+  const CompositorSurfaces s = surfaces();
+  animation_.frame(s);
+  if (repaint_requested_) {
+    repaint_requested_ = false;
+    Animation::repaint(s);
+  }
+}
+
+}  // namespace fizzlet

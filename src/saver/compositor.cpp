@@ -1,0 +1,133 @@
+#include "saver/compositor.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace fizzlet {
+
+namespace {
+
+struct CellRect {
+  std::int32_t left = 0;
+  std::int32_t top = 0;
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+};
+
+// Cell numbers outside the table read as the zero-sized cell 0.
+CellRect cell_rect(const Sprites& s, std::int32_t cell) {
+  if (cell < 0 || cell >= kCellRows) cell = 0;
+  const auto& row = s.sheet_cells[cell];
+  return {row[kCellLeft], row[kCellTop], row[kCellWidth], row[kCellHeight]};
+}
+
+int visited_slots(const Sprites& s) { return std::clamp(s.sprite_slots, 0, kMaxSlots); }
+
+// One axis of the update rectangle: start and extent covering the old whole
+// pixel position and the new fractional one.
+void cover(std::int32_t old_pos, double pos, std::int32_t size, std::int32_t& start,
+           std::int32_t& extent) {
+  const std::int32_t rounded = round_half_even(pos);
+  start = rounded;
+  extent = size;
+  if (old_pos < pos) {
+    start = old_pos;
+    extent = round_half_even(pos - old_pos + 1 + size);
+  } else if (old_pos > pos) {
+    extent = round_half_even(static_cast<double>(old_pos) - rounded + 1 + size);
+  }
+}
+
+}  // namespace
+
+std::int32_t round_half_even(double value) {
+  if (std::isnan(value)) return 0;
+  constexpr double kLow = std::numeric_limits<std::int32_t>::min();
+  constexpr double kHigh = std::numeric_limits<std::int32_t>::max();
+  if (value <= kLow) return std::numeric_limits<std::int32_t>::min();
+  if (value >= kHigh) return std::numeric_limits<std::int32_t>::max();
+  const double down = std::floor(value);
+  const double fraction = value - down;
+  double result = down;
+  if (fraction > 0.5) {
+    result = down + 1;
+  } else if (fraction == 0.5) {
+    result = std::fmod(down, 2.0) == 0 ? down : down + 1;
+  }
+  return static_cast<std::int32_t>(result);
+}
+
+UpdateRect update_rect(std::int32_t old_x, std::int32_t old_y, double x, double y, std::int32_t w,
+                       std::int32_t h) {
+  UpdateRect r;
+  cover(old_x, x, w, r.left, r.width);
+  cover(old_y, y, h, r.top, r.height);
+  return r;
+}
+
+void blit_old_sprites(Sprites& s, const CompositorSurfaces& surfaces) {
+  const int slots = visited_slots(s);
+  for (int slot = 1; slot <= slots; ++slot) {
+    if (s.sprite_state[slot] == kStateOff) {
+      s.sprite_erased[slot] = 0;
+      continue;
+    }
+    const CellRect cell = cell_rect(s, s.sprite_cell[slot]);
+    const std::int32_t x = round_half_even(s.sprite_x[slot]);
+    const std::int32_t y = round_half_even(s.sprite_y[slot]);
+    surfaces.background_work.bit_blt(x, y, cell.width, cell.height, surfaces.background_copy, x,
+                                     y, RasterOp::src_copy);
+    s.sprite_old_x[slot] = x;
+    s.sprite_old_y[slot] = y;
+    s.sprite_erased[slot] = 1;
+  }
+}
+
+void blit_new_sprites(const Sprites& s, const CompositorSurfaces& surfaces) {
+  const int slots = visited_slots(s);
+  for (int slot = 1; slot <= slots; ++slot) {
+    if (s.sprite_state[slot] == kStateOff) continue;
+    const CellRect cell = cell_rect(s, s.sprite_cell[slot]);
+    const std::int32_t x = round_half_even(s.sprite_x[slot]);
+    const std::int32_t y = round_half_even(s.sprite_y[slot]);
+    if (s.high_colour == 0) {
+      surfaces.background_work.bit_blt(x, y, cell.width, cell.height, surfaces.mask, cell.left,
+                                       cell.top, RasterOp::src_and);
+    }
+    surfaces.background_work.bit_blt(x, y, cell.width, cell.height, surfaces.sprite, cell.left,
+                                     cell.top, RasterOp::src_paint);
+  }
+}
+
+void blit_flicker_free(const Sprites& s, const CompositorSurfaces& surfaces) {
+  const int slots = visited_slots(s);
+  for (int slot = 1; slot <= slots; ++slot) {
+    const CellRect cell = cell_rect(s, s.sprite_cell[slot]);
+    if (s.sprite_state[slot] == kStateOff) {
+      // A piece the motion step has just taken out of play was erased from
+      // the work surface this frame.  Its last image may still reach into
+      // the screen (a fast fall on a tall screen crosses the 30-pixel margin
+      // in one frame), so show the cleaned place once.
+      if (s.sprite_erased[slot] != 0) {
+        surfaces.screen.bit_blt(s.sprite_old_x[slot], s.sprite_old_y[slot], cell.width,
+                                cell.height, surfaces.background_work, s.sprite_old_x[slot],
+                                s.sprite_old_y[slot], RasterOp::src_copy);
+      }
+      continue;
+    }
+    const UpdateRect r = update_rect(s.sprite_old_x[slot], s.sprite_old_y[slot], s.sprite_x[slot],
+                                     s.sprite_y[slot], cell.width, cell.height);
+    surfaces.screen.bit_blt(r.left, r.top, r.width, r.height, surfaces.background_work, r.left,
+                            r.top, RasterOp::src_copy);
+  }
+}
+
+double get_numberofcolors(int bits_per_pixel, int planes) {
+  const auto bits = static_cast<std::int16_t>(bits_per_pixel);
+  const auto plane_count = static_cast<std::int16_t>(planes);
+  const auto n = static_cast<std::int16_t>(bits * plane_count);
+  return std::pow(2.0, n);
+}
+
+}  // namespace fizzlet
