@@ -9,9 +9,10 @@
 // = 0 alone means the dialog went away (Cancel, Escape, closing it, or 20
 // seconds passing) and the saver goes on.
 //
-// Tab, Shift+Tab, Enter and Escape reach the dialog through IsDialogMessage,
-// which the dialog applies itself with a message hook on its thread while it
-// is open, so any message loop of the saver serves it unchanged.
+// Tab, Shift+Tab, Enter and Escape reach the dialog through IsDialogMessage:
+// the dialog registers itself with register_modeless_dialog (system_utils.h),
+// so the saver's frame wait must process messages with
+// process_pending_messages.  Enter in the password box also works without it.
 //
 // If the 20-second timer expires while the "Passwords" message box is open,
 // the dialog closes as on a time-out as soon as the message box has been
@@ -42,9 +43,12 @@ class CheckPasswordDialog {
   bool is_open() const;
   HWND window() const;
 
-  struct State;  // the open dialog's window, hook and timer
+  struct State;  // the open dialog's window and its timer
 
  private:
+  const ProcessValues& process_;
+  const Settings& settings_;
+  SaverFlags& flags_;
   std::unique_ptr<State> state_;
 };
 
