@@ -2,6 +2,7 @@
 // The user's settings, the store they live in, and password scrambling.
 // Portable: no OS headers.  The Windows store (registry) is in win32/.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -10,6 +11,12 @@ namespace fizzlet {
 
 inline constexpr std::string_view kAppKey = "Tarvo Fizzlet Screen Saver";
 inline constexpr std::string_view kSection = "Config";
+inline constexpr std::string_view kPasswordKey = "qeLWN";
+inline constexpr std::size_t kMaxPasswordLength = 30;
+
+// Ranges that the rest of the program relies on; loading clamps to them.
+inline constexpr std::int16_t kMinFizzlet = 1, kMaxFizzlet = 100, kDefaultFizzlet = 36;
+inline constexpr std::int16_t kMinPopChance = 1, kMaxPopChance = 50, kDefaultPopChance = 10;
 
 // get/put over (application, section, name).  get returns the default when
 // the value, the section or the key does not exist; put creates them.
@@ -30,9 +37,25 @@ struct Settings {
   std::string password_scrambled;   // 2 lower-case letters per plain character
 };
 
+// Reads "total_fizzlet", "pop_chance", "audio_on" and "misc" with their
+// defaults, then unscrambles the password.  Whatever the store holds, the
+// result is in range: a number that cannot be read gives the default, one out
+// of range is clamped, "audio_on" becomes "0" (its number is 0) or "1", and a
+// "misc" that scrambling cannot have produced gives no password.  Nothing is
+// written back.
 void load_settings(SettingsStore& store, Settings& settings);
+// Writes the four values; "misc" is scrambled from password_plain first.
 void save_settings(SettingsStore& store, Settings& settings);
+// password_scrambled = scrambled form of password_plain (2 letters a char).
 void scramble_password(Settings& settings);
+// password_plain = plain form of password_scrambled; empty (and
+// password_scrambled cleared) when password_scrambled is not well formed.
 void unscramble_password(Settings& settings);
+
+// True when text is a scrambled password: an even number of at most 60
+// letters, each pair one of "k".."z" followed by one of "a".."p".
+bool is_well_formed_scrambled(std::string_view text);
+// Music is on unless audio_on reads as the number 0.
+bool audio_enabled(const Settings& settings);
 
 }  // namespace fizzlet

@@ -1,18 +1,143 @@
 #include "startup/win32/system_utils.h"
 
-namespace fizzlet::win32 {
+#include <mmsystem.h>
 
-void center_form(HWND) {}
-void show_cursor() {}
-void hide_cursor() {}
-std::uint32_t read_time_ms() { return 0; }
-void saver_mode_on() {}
-void saver_mode_off() {}
-bool no_saver_window(const std::string&) { return true; }
-bool password_enabled() { return false; }
-std::string read_registry_string(std::uint32_t, const std::string&, const std::string&) {
-  return {};
+#include <array>
+#include <cmath>
+#include <cstdio>
+
+#include "settings/number_text.h"
+#include "settings/win32/registry_key.h"
+
+namespace fizzlet::win32 {
+namespace {
+
+constexpr UINT kSetScreenSaverRunning = 97;  // SPI_SETSCREENSAVERRUNNING
+constexpr UINT kSetScreenSaveActive = 17;    // SPI_SETSCREENSAVEACTIVE
+constexpr UINT kTrueAllBits = 0xFFFFFFFFu;   // TRUE as the system's older callers pass it
+constexpr char kDialogMark[] = "fizzlet.modeless_dialog";
+// ShowCursor always moves the count by one; the bound only guards against a
+// system that never reaches the wanted count.
+constexpr int kMaxCursorCalls = 1 << 16;
+
+bool is_dialog(HWND window) {
+  if (window == nullptr) return false;
+  if (GetPropA(window, kDialogMark) != nullptr) return true;
+  std::array<char, 16> class_name{};
+  GetClassNameA(window, class_name.data(), static_cast<int>(class_name.size()));
+  return std::string(class_name.data()) == "#32770";
 }
-void process_pending_messages() {}
+
+void saver_mode_pair(UINT running, UINT active) {
+  UINT previous = 0;
+  SystemParametersInfoA(kSetScreenSaverRunning, running, &previous, 0);
+  SystemParametersInfoA(kSetScreenSaveActive, active, &previous, previous);
+}
+
+}  // namespace
+
+void center_form(HWND form) {
+  RECT rect{};
+  GetWindowRect(form, &rect);
+  const double width = rect.right - rect.left;
+  const double height = rect.bottom - rect.top;
+  const double left = GetSystemMetrics(SM_CXSCREEN) / 2.0 - width / 2.0;
+  const double top = GetSystemMetrics(SM_CYSCREEN) / 2.0 - height / 2.0;
+  // nearbyint rounds halves to even in the default rounding mode.
+  SetWindowPos(form, nullptr, static_cast<int>(std::nearbyint(left)),
+               static_cast<int>(std::nearbyint(top)), 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  process_pending_messages();
+}
+
+void show_cursor() {
+  for (int i = 0; i < kMaxCursorCalls && ShowCursor(TRUE) < 0; ++i) {
+  }
+}
+
+void hide_cursor() {
+  for (int i = 0; i < kMaxCursorCalls && ShowCursor(FALSE) >= 0; ++i) {
+  }
+}
+
+std::uint32_t read_time_ms() { return timeGetTime(); }
+
+void saver_mode_on() { saver_mode_pair(kTrueAllBits, FALSE); }
+
+void saver_mode_off() { saver_mode_pair(FALSE, kTrueAllBits); }
+
+bool no_saver_window(const std::string& caption) {
+  return FindWindowA(nullptr, caption.c_str()) == nullptr;
+}
+
+bool password_enabled() {
+  const std::string text =
+      read_registry_string(0x80000001u, "Control Panel\\Desktop", "ScreenSaveUsePassword");
+  const auto number = read_leading_number(text);
+  return number && !number->exactly_zero;
+}
+
+std::string read_registry_string(std::uint32_t root, const std::string& path,
+                                 const std::string& name) {
+  if (root < 0x80000000u || root > 0x80000006u) return {};
+  const RegistryKey key = RegistryKey::open(predefined_root_key(root), path.c_str(), KEY_READ);
+  if (!key) return {};
+  std::array<BYTE, 255> buffer{};
+  DWORD length = static_cast<DWORD>(buffer.size());
+  DWORD type = 0;
+  if (RegQueryValueExA(key.get(), name.c_str(), nullptr, &type, buffer.data(), &length) !=
+      ERROR_SUCCESS) {
+    return {};
+  }
+  if (type == REG_DWORD) {
+    const unsigned long number =
+        static_cast<unsigned long>(buffer[0]) | static_cast<unsigned long>(buffer[1]) << 8 |
+        static_cast<unsigned long>(buffer[2]) << 16 | static_cast<unsigned long>(buffer[3]) << 24;
+    std::array<char, 16> text{};
+    std::snprintf(text.data(), text.size(), "%03lu", number);
+    return text.data();
+  }
+  if (length == 0) return {};
+  // The data without its terminating zero.  Data stored without one (which
+  // some tools write) keeps its last character.
+  std::size_t size = length;
+  if (buffer[size - 1] == 0) --size;
+  return std::string(reinterpret_cast<const char*>(buffer.data()), size);
+}
+
+bool process_pending_messages() {
+  MSG message{};
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) return false;
+    const HWND root = message.hwnd != nullptr ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+    if (is_dialog(root) && IsDialogMessageA(root, &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  return true;
+}
+
+void wait_for_message(std::uint32_t timeout_ms) {
+  MsgWaitForMultipleObjectsEx(0, nullptr, timeout_ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+}
+
+void register_modeless_dialog(HWND dialog) {
+  SetPropA(dialog, kDialogMark, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(1)));
+}
+
+void unregister_modeless_dialog(HWND dialog) { RemovePropA(dialog, kDialogMark); }
+
+int run_message_loop() {
+  MSG message{};
+  BOOL result = 0;
+  while ((result = GetMessageA(&message, nullptr, 0, 0)) != 0) {
+    if (result == -1) return 1;
+    const HWND root = message.hwnd != nullptr ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+    if (is_dialog(root) && IsDialogMessageA(root, &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  return static_cast<int>(message.wParam);
+}
 
 }  // namespace fizzlet::win32
