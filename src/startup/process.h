@@ -1,8 +1,10 @@
 #pragma once
-// Values that start-up records for the whole process.
+// Values that start-up records for the whole process, and the rules that
+// derive them from what the system reports.
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace fizzlet {
 
@@ -13,5 +15,15 @@ struct ProcessValues {
   std::int32_t preview_parent = 0;      // window handle after /P or /A, 0 if unreadable
   bool saver_running = false;
 };
+
+// The folder of the program file with a trailing "\": "C:\Saver\fizzlet.scr"
+// gives "C:\Saver\", "C:\fizzlet.scr" gives "C:\" unchanged.  A bare file
+// name gives ".\".
+std::string app_folder_from_module_path(std::string_view module_path);
+
+// 1440 divided by the logical pixels per inch, rounded halves to even
+// (96 gives 15, 192 gives 8); 15 when the system reports nothing usable,
+// and never less than 1.
+std::int16_t twips_per_pixel(int logical_pixels_per_inch);
 
 }  // namespace fizzlet

@@ -1,3 +1,112 @@
+// Start-up: records the program folder and the screen's twips per pixel,
+// loads the settings and opens the window of the mode that the command line
+// names.
+
 #include <windows.h>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return 0; }
+#include <string>
+#include <vector>
+
+#include "saver/win32/screensaver_window.h"
+#include "settings/settings.h"
+#include "settings/win32/registry_store.h"
+#include "startup/command_line.h"
+#include "startup/process.h"
+#include "startup/win32/system_utils.h"
+
+namespace fizzlet::win32 {
+namespace {
+
+constexpr char kSaverCaption[] = "screen saver running";
+
+class ScreenDc {
+ public:
+  ScreenDc() : dc_(GetDC(nullptr)) {}
+  ScreenDc(const ScreenDc&) = delete;
+  ScreenDc& operator=(const ScreenDc&) = delete;
+  ~ScreenDc() {
+    if (dc_ != nullptr) ReleaseDC(nullptr, dc_);
+  }
+  int caps(int index) const { return dc_ != nullptr ? GetDeviceCaps(dc_, index) : 0; }
+
+ private:
+  HDC dc_;
+};
+
+std::string module_path() {
+  std::vector<char> buffer(MAX_PATH);
+  while (buffer.size() <= 32768) {
+    const auto size = static_cast<DWORD>(buffer.size());
+    const DWORD length = GetModuleFileNameA(nullptr, buffer.data(), size);
+    if (length == 0) return {};
+    if (length < size) return std::string(buffer.data(), length);
+    buffer.resize(buffer.size() * 2);
+  }
+  return {};
+}
+
+// Saver mode: nothing when a saver already runs; otherwise show the saver
+// window and wait, asleep on the message queue, until it has stopped.
+void run_saver(ProcessValues& process, Settings& settings, SettingsStore& store) {
+  if (!no_saver_window(kSaverCaption)) return;
+  process.saver_running = true;
+  show_screensaver(process, settings, store, false);
+  while (process.saver_running) {
+    if (!process_pending_messages()) break;
+    if (!process.saver_running) break;
+    wait_for_message(INFINITE);
+  }
+}
+
+// Dispatch points of the modes whose process lives as long as its window.
+// Each opens its window and returns true, or returns false when it opened
+// nothing; the configuration dialog, the preview host and the password change
+// dialog are added here as they are built.
+bool open_configuration(ProcessValues&, Settings&, SettingsStore&) { return false; }
+bool open_preview(ProcessValues&, Settings&, SettingsStore&) { return false; }
+bool open_password_change(ProcessValues&, Settings&, SettingsStore&) { return false; }
+
+int start(std::string_view command_line) {
+  ProcessValues process;
+  process.app_folder = app_folder_from_module_path(module_path());
+  {
+    const ScreenDc screen;
+    process.twips_per_pixel_x = twips_per_pixel(screen.caps(LOGPIXELSX));
+    process.twips_per_pixel_y = twips_per_pixel(screen.caps(LOGPIXELSY));
+  }
+  const std::string_view arguments = arguments_of_command_line(command_line);
+  const Mode mode = mode_from_command_line(arguments);
+
+  RegistryStore store;
+  Settings settings;
+  load_settings(store, settings);
+
+  bool window_open = false;
+  switch (mode) {
+    case Mode::saver:
+      run_saver(process, settings, store);
+      return 0;
+    case Mode::configuration:
+      window_open = open_configuration(process, settings, store);
+      break;
+    case Mode::preview:
+      process.preview_parent = window_handle_from_command_line(arguments);
+      window_open = open_preview(process, settings, store);
+      break;
+    case Mode::password_change:
+      process.preview_parent = window_handle_from_command_line(arguments);
+      window_open = open_password_change(process, settings, store);
+      break;
+    case Mode::none:
+      break;
+  }
+  return window_open ? run_message_loop() : 0;
+}
+
+}  // namespace
+}  // namespace fizzlet::win32
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  const char* command_line = GetCommandLineA();
+  return fizzlet::win32::start(command_line != nullptr ? command_line : "");
+}
