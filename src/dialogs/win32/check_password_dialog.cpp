@@ -14,9 +14,9 @@ namespace fizzlet::win32 {
 
 namespace {
 
-constexpr int kTextId = 101;
+constexpr int kTextId = kCheckPasswordTextId;
 constexpr int kLabelId = 102;
-constexpr UINT_PTR kTimer1Id = 1;
+constexpr UINT_PTR kTimer1Id = kCheckPasswordTimerId;
 constexpr UINT_PTR kEnterSubclassId = 1;
 constexpr const char* kCaption = "Screen Saver Password";
 constexpr const char* kWrongText =

@@ -29,6 +29,8 @@
 namespace fizzlet::win32 {
 
 inline constexpr UINT kCheckPasswordTimeoutMs = 20000;
+inline constexpr UINT_PTR kCheckPasswordTimerId = 1;  // Timer1 on the dialog window
+inline constexpr int kCheckPasswordTextId = 101;      // Text1, the password box
 
 class CheckPasswordDialog {
  public:

@@ -1,0 +1,157 @@
+// The MCI player and the saver's music under Wine: commands reach winmm's
+// real sequencer, missing files fail cleanly, notifications end a piece.
+
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <cstdint>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "saver/win32/mci_player.h"
+
+namespace fizzlet::win32 {
+namespace {
+
+// A folder of its own in %TEMP%, removed again at the end.
+class TempFolder {
+ public:
+  TempFolder() {
+    char base[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, base);
+    path_ = std::string(base) + "fizzlet-music-" + std::to_string(GetCurrentProcessId()) + "\\";
+    CreateDirectoryA(path_.c_str(), nullptr);
+  }
+  ~TempFolder() {
+    for (const auto& name : files_) DeleteFileA((path_ + name).c_str());
+    RemoveDirectoryA(path_.c_str());
+  }
+  const std::string& path() const { return path_; }
+  void write(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream(path_ + name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    files_.push_back(name);
+  }
+
+ private:
+  std::string path_;
+  std::vector<std::string> files_;
+};
+
+// A standard MIDI file of a few seconds: one track, eight quarter notes.
+std::vector<std::uint8_t> small_midi() {
+  std::vector<std::uint8_t> track = {0x00, 0xC0, 12};  // marimba
+  for (int note : {60, 64, 67, 72, 67, 64, 60, 55}) {
+    const auto key = static_cast<std::uint8_t>(note);
+    track.insert(track.end(), {0x00, 0x90, key, 90, 0x83, 0x60, 0x80, key, 0});
+  }
+  track.insert(track.end(), {0x00, 0xFF, 0x2F, 0x00});
+  std::vector<std::uint8_t> file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0x01, 0xE0,
+                                    'M', 'T', 'r', 'k', 0, 0, 0,
+                                    static_cast<std::uint8_t>(track.size())};
+  file.insert(file.end(), track.begin(), track.end());
+  return file;
+}
+
+bool alias_open() {
+  char answer[64] = {};
+  return mciSendStringA("status fizzlet_music mode", answer, sizeof answer, nullptr) == 0;
+}
+
+TEST(MciPlayer, OpensPlaysAndClosesTheRealSequencerAndFailsCleanlyOnMissingFiles) {
+  TempFolder folder;
+  folder.write("piece.mid", small_midi());
+  {
+    MciPlayer player;
+    EXPECT_EQ(player.mode(), PlayerMode::not_open);
+    EXPECT_FALSE(player.play()) << "nothing to play before open";
+
+    ASSERT_TRUE(player.open(folder.path() + "piece.mid"));
+    EXPECT_NE(player.device_id(), 0u);
+    EXPECT_TRUE(alias_open());
+    EXPECT_TRUE(player.play());
+    const PlayerMode mode = player.mode();
+    EXPECT_TRUE(mode == PlayerMode::playing || mode == PlayerMode::stopped)
+        << "the device answers the mode query";
+
+    player.close();
+    EXPECT_FALSE(alias_open());
+    EXPECT_EQ(player.mode(), PlayerMode::not_open);
+    EXPECT_EQ(player.device_id(), 0u);
+
+    EXPECT_FALSE(player.open(folder.path() + "no-such-piece.mid"));
+    EXPECT_FALSE(player.play());
+    EXPECT_FALSE(alias_open());
+    EXPECT_FALSE(player.open(folder.path() + "a\"quote.mid"));
+
+    // Open again after a failure: the alias is free.
+    ASSERT_TRUE(player.open(folder.path() + "piece.mid"));
+    EXPECT_TRUE(player.play());
+  }
+  EXPECT_FALSE(alias_open()) << "the player closes its device when it goes";
+}
+
+LRESULT CALLBACK plain_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  return DefWindowProcA(window, message, wparam, lparam);
+}
+
+HWND make_window() {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = plain_proc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "fizzlet_music_test";
+  RegisterClassA(&wc);
+  return CreateWindowA("fizzlet_music_test", "music test", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
+                       nullptr, wc.hInstance, nullptr);
+}
+
+TEST(SaverMusic, PlaysFromTheProgramFolderEndsPiecesOnNotificationAndStopsWhenAllAreMissing) {
+  TempFolder folder;
+  for (int digit = 0; digit <= 9; ++digit) {
+    folder.write("FZLMUS" + std::to_string(digit) + ".MID", small_midi());
+  }
+  HWND window = make_window();
+  ASSERT_NE(window, nullptr);
+  Settings on;
+  on.audio_on = "1";
+  {
+    SaverMusic music;
+    music.init_music(window);
+    music.handle_music(on, folder.path());
+    EXPECT_EQ(music.music().music_playing(), 1);
+    EXPECT_TRUE(alias_open());
+
+    // A notification about another device changes nothing; success of the
+    // piece that plays ends it.
+    EXPECT_TRUE(music.handle_message(MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, 0x7777));
+    EXPECT_EQ(music.music().music_playing(), 1);
+    const UINT device = mciGetDeviceIDA("fizzlet_music");
+    EXPECT_TRUE(music.handle_message(MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, device));
+    EXPECT_EQ(music.music().music_playing(), 0);
+    const int first = music.music().music_index();
+    music.handle_music(on, folder.path());
+    EXPECT_EQ(music.music().music_index(), first % 10 + 1);
+
+    EXPECT_TRUE(music.handle_message(WM_TIMER, kMusicStatusTimerId, 0));
+    EXPECT_FALSE(music.handle_message(WM_TIMER, kMusicStatusTimerId + 1, 0));
+    EXPECT_FALSE(music.handle_message(WM_MOUSEMOVE, 0, 0));
+
+    music.music_off(on);
+    EXPECT_FALSE(alias_open());
+  }
+  {
+    SaverMusic music;
+    music.init_music(window);
+    for (int frame = 0; frame < 30; ++frame) music.handle_music(on, folder.path() + "missing\\");
+    EXPECT_TRUE(music.music().gave_up());
+    EXPECT_EQ(music.music().music_playing(), 0);
+    EXPECT_FALSE(alias_open());
+    music.music_off(on);
+  }
+  DestroyWindow(window);
+}
+
+}  // namespace
+}  // namespace fizzlet::win32
