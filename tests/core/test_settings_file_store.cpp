@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+
+#include "settings/file_store.h"
+#include "settings/settings.h"
+
+namespace fizzlet {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A fresh folder under the system's temporary folder, removed afterwards.
+class FileStoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::random_device random;
+    folder_ = fs::temp_directory_path() / ("fizzlet-store-" + std::to_string(random()));
+    fs::create_directories(folder_);
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    fs::remove_all(folder_, ignored);
+  }
+  static std::string read(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+  static void write(const fs::path& file, const std::string& text) {
+    std::ofstream out(file, std::ios::binary);
+    out << text;
+  }
+  std::string get(FileStore& store, std::string_view name) {
+    return store.get(kAppKey, kSection, name, "<default>");
+  }
+  fs::path folder_;
+};
+
+TEST_F(FileStoreTest, MissingFileGivesDefaultsAndPutCreatesFoldersAndFile) {
+  FileStore store(folder_ / "deep" / "er" / "fizzlet.ini");
+  EXPECT_EQ(get(store, "total_fizzlet"), "<default>");
+  EXPECT_FALSE(fs::exists(store.file()));  // reading never creates anything
+
+  store.put(kAppKey, kSection, "total_fizzlet", "42");
+  store.put(kAppKey, kSection, "misc", "zexowe");
+  store.put(kAppKey, kSection, "total_fizzlet", "43");  // replaced in place
+  EXPECT_EQ(read(store.file()), "[Config]\ntotal_fizzlet=43\nmisc=zexowe\n");
+  EXPECT_EQ(get(store, "total_fizzlet"), "43");
+  EXPECT_EQ(get(store, "TOTAL_FIZZLET"), "43");  // names ignore case, as in the registry
+  EXPECT_EQ(get(store, "pop_chance"), "<default>");
+  EXPECT_EQ(store.get(kAppKey, "Other", "total_fizzlet", "d"), "d");
+  EXPECT_FALSE(fs::exists(store.temporary_file()));
+}
+
+TEST_F(FileStoreTest, KeepsOtherSectionsCommentsAndUnusualText) {
+  const fs::path file = folder_ / "fizzlet.ini";
+  write(file, "; written by hand\r\n[Other]\r\nmisc=other\r\n\r\n[config]\r\n pop_chance = 7\r\n\r\n"
+              "[Last]\r\nx=1\r\n");
+  FileStore store(file);
+  EXPECT_EQ(get(store, "misc"), "<default>");
+  EXPECT_EQ(get(store, "pop_chance"), " 7");  // values are kept as written
+  store.put(kAppKey, kSection, "audio_on", "0");
+  EXPECT_EQ(read(file),
+            "; written by hand\n[Other]\nmisc=other\n\n[config]\n pop_chance = 7\naudio_on=0\n\n"
+            "[Last]\nx=1\n");
+
+  const std::string odd = "two\nlines\\ and \r = [brackets] ";
+  store.put(kAppKey, kSection, "misc", odd);
+  EXPECT_EQ(get(store, "misc"), odd);
+  EXPECT_EQ(store.get(kAppKey, "Other", "misc", ""), "other");
+  EXPECT_EQ(store.get(kAppKey, "Last", "x", ""), "1");
+
+  EXPECT_EQ(unescape_value("a\\qb\\"), "a\\qb\\");  // stray backslashes stay as written
+}
+
+TEST_F(FileStoreTest, SettingsSurviveAnInterruptedSave) {
+  const fs::path file = folder_ / "fizzlet.ini";
+  FileStore store(file);
+  Settings settings;
+  settings.total_fizzlet = 77;
+  settings.password_plain = "abc";
+  save_settings(store, settings);
+  const std::string saved = read(file);
+
+  // A save that died while writing leaves a half-written temporary file:
+  // the settings still load from the previous file, and the next save
+  // replaces the leftover.
+  write(store.temporary_file(), "[Config]\ntotal_fizz");
+  Settings reloaded;
+  load_settings(store, reloaded);
+  EXPECT_EQ(reloaded.total_fizzlet, 77);
+  EXPECT_EQ(reloaded.password_plain, "abc");
+  store.put(kAppKey, kSection, "pop_chance", "5");
+  EXPECT_EQ(get(store, "total_fizzlet"), "77");
+  EXPECT_EQ(get(store, "pop_chance"), "5");
+  EXPECT_FALSE(fs::exists(store.temporary_file()));
+
+  // A save that cannot write its temporary file leaves the old file alone.
+  const std::string before = read(file);
+  fs::create_directories(store.temporary_file() / "blocker");
+  store.put(kAppKey, kSection, "total_fizzlet", "1");
+  EXPECT_EQ(read(file), before);
+  EXPECT_NE(before, saved);
+}
+
+TEST(FileStorePath, FollowsXdgConfigHome) {
+#if defined(_WIN32)
+  GTEST_SKIP() << "the file store is the settings store of other systems";
+#else
+  const char* old_xdg = std::getenv("XDG_CONFIG_HOME");
+  const char* old_home = std::getenv("HOME");
+  const std::string saved_xdg = old_xdg != nullptr ? old_xdg : "";
+  const std::string saved_home = old_home != nullptr ? old_home : "";
+  setenv("XDG_CONFIG_HOME", "/somewhere/config", 1);
+  EXPECT_EQ(FileStore::default_path(), fs::path("/somewhere/config/fizzlet/fizzlet.ini"));
+  setenv("XDG_CONFIG_HOME", "relative/is/ignored", 1);
+  setenv("HOME", "/home/someone", 1);
+  EXPECT_EQ(FileStore::default_path(), fs::path("/home/someone/.config/fizzlet/fizzlet.ini"));
+  unsetenv("XDG_CONFIG_HOME");
+  EXPECT_EQ(FileStore::default_path(), fs::path("/home/someone/.config/fizzlet/fizzlet.ini"));
+  if (old_xdg != nullptr) setenv("XDG_CONFIG_HOME", saved_xdg.c_str(), 1);
+  if (old_home != nullptr) setenv("HOME", saved_home.c_str(), 1);
+#endif
+}
+
+}  // namespace
+}  // namespace fizzlet
