@@ -24,6 +24,20 @@ CellRect cell_rect(const Sprites& s, std::int32_t cell) {
 
 int visited_slots(const Sprites& s) { return std::clamp(s.sprite_slots, 0, kMaxSlots); }
 
+bool contains(const UpdateRect& outer, const UpdateRect& inner) {
+  if (inner.width <= 0 || inner.height <= 0) return true;
+  const std::int64_t right = std::int64_t{outer.left} + outer.width;
+  const std::int64_t bottom = std::int64_t{outer.top} + outer.height;
+  return inner.left >= outer.left && inner.top >= outer.top &&
+         std::int64_t{inner.left} + inner.width <= right &&
+         std::int64_t{inner.top} + inner.height <= bottom;
+}
+
+void present(const CompositorSurfaces& surfaces, const UpdateRect& r) {
+  surfaces.screen.bit_blt(r.left, r.top, r.width, r.height, surfaces.background_work, r.left,
+                          r.top, RasterOp::src_copy);
+}
+
 // One axis of the update rectangle: start and extent covering the old whole
 // pixel position and the new fractional one.
 void cover(std::int32_t old_pos, double pos, std::int32_t size, std::int32_t& start,
@@ -80,6 +94,8 @@ void blit_old_sprites(Sprites& s, const CompositorSurfaces& surfaces) {
                                      y, RasterOp::src_copy);
     s.sprite_old_x[slot] = x;
     s.sprite_old_y[slot] = y;
+    s.sprite_old_w[slot] = cell.width;
+    s.sprite_old_h[slot] = cell.height;
     s.sprite_erased[slot] = 1;
   }
 }
@@ -103,23 +119,25 @@ void blit_new_sprites(const Sprites& s, const CompositorSurfaces& surfaces) {
 void blit_flicker_free(const Sprites& s, const CompositorSurfaces& surfaces) {
   const int slots = visited_slots(s);
   for (int slot = 1; slot <= slots; ++slot) {
-    const CellRect cell = cell_rect(s, s.sprite_cell[slot]);
+    // The place the erase step cleaned this frame, with the size it had.
+    const UpdateRect erased{s.sprite_old_x[slot], s.sprite_old_y[slot], s.sprite_old_w[slot],
+                            s.sprite_old_h[slot]};
+    const bool was_erased = s.sprite_erased[slot] != 0;
     if (s.sprite_state[slot] == kStateOff) {
-      // A piece the motion step has just taken out of play was erased from
-      // the work surface this frame.  Its last image may still reach into
-      // the screen (a fast fall on a tall screen crosses the 30-pixel margin
-      // in one frame), so show the cleaned place once.
-      if (s.sprite_erased[slot] != 0) {
-        surfaces.screen.bit_blt(s.sprite_old_x[slot], s.sprite_old_y[slot], cell.width,
-                                cell.height, surfaces.background_work, s.sprite_old_x[slot],
-                                s.sprite_old_y[slot], RasterOp::src_copy);
-      }
+      // A piece the motion step has just taken out of play: its last image
+      // may still reach into the screen (a fast fall on a tall screen
+      // crosses the 30-pixel margin in one frame), so show the cleaned place.
+      if (was_erased) present(surfaces, erased);
       continue;
     }
+    const CellRect cell = cell_rect(s, s.sprite_cell[slot]);
     const UpdateRect r = update_rect(s.sprite_old_x[slot], s.sprite_old_y[slot], s.sprite_x[slot],
                                      s.sprite_y[slot], cell.width, cell.height);
-    surfaces.screen.bit_blt(r.left, r.top, r.width, r.height, surfaces.background_work, r.left,
-                            r.top, RasterOp::src_copy);
+    present(surfaces, r);
+    // The rectangle takes the current cell's size for both positions.  When
+    // the cell has just become smaller (a kernel popping into a narrow
+    // piece), the old image reaches beyond it: show its cleaned place too.
+    if (was_erased && !contains(r, erased)) present(surfaces, erased);
   }
 }
 

@@ -58,10 +58,12 @@ struct Sprites {
   SlotArray<std::int32_t> sprite_cell{};
 
   // Owned by the compositor: where the erase step last erased each kernel
-  // (= where the previous frame drew it), and whether it erased the slot in
-  // the current frame.
+  // (= where the previous frame drew it), the size it erased there, and
+  // whether it erased the slot in the current frame.
   SlotArray<std::int32_t> sprite_old_x{};
   SlotArray<std::int32_t> sprite_old_y{};
+  SlotArray<std::int32_t> sprite_old_w{};
+  SlotArray<std::int32_t> sprite_old_h{};
   SlotArray<std::uint8_t> sprite_erased{};
 
   std::int32_t sprite_slots = 0;  // slots the drawing loops visit (100)
