@@ -29,6 +29,8 @@ KALIMBA, STEEL_DRUMS = 108, 114
 CLOSED_HAT, TAMBOURINE, CLAVES, HIGH_WOODBLOCK, LOW_WOODBLOCK, SHAKER = 42, 54, 75, 76, 77, 82
 
 MAJOR_STEPS = [0, 2, 4, 5, 7, 9, 11]
+# The melody keeps between these scale degrees around its tonic.
+LOWEST, HIGHEST = -3, 8
 # Sharps (positive) or flats (negative) of the major key on each pitch class.
 KEY_SIGNATURES = {0: 0, 7: 1, 2: 2, 9: 3, 4: 4, 11: 5, 5: -1, 10: -2, 3: -3, 8: -4, 1: -5, 6: 6}
 
@@ -90,7 +92,7 @@ class Piece:
 PIECES = [
     Piece("FZLMUS1.MID", "Kernel Parade", 72, 120, "4/4", MARIMBA, PIZZICATO, PIANO,
           HIGH_WOODBLOCK, 11, "AABAB A"),
-    Piece("FZLMUS2.MID", "Hop Along Jig", 79, 168, "6/8", CLARINET, BASSOON, PIZZICATO,
+    Piece("FZLMUS2.MID", "Hop Along Jig", 67, 168, "6/8", CLARINET, BASSOON, PIZZICATO,
           None, 23, "AABBAAB A"),
     Piece("FZLMUS3.MID", "Golden Waltz", 77, 150, "3/4", GLOCKENSPIEL, ACOUSTIC_BASS,
           VIBRAPHONE, None, 37, "AABA BA"),
@@ -162,7 +164,7 @@ def nearest_chord_tone(previous, root, direction):
     for octave in range(-2, 3):
         for d in chord_degrees(root):
             candidate = d + 7 * octave
-            if candidate < -3 or candidate > 11:
+            if candidate < LOWEST or candidate > HIGHEST:
                 continue
             distance = candidate - previous
             if distance == 0:
@@ -193,17 +195,21 @@ def compose_phrase(rng, progression, rhythms, bar_eighths, ending):
                 degree = nearest_chord_tone(degree, root, direction)
             else:
                 degree += direction
-            if degree > 9:
+            if degree >= HIGHEST - 1:
                 direction = -1
-            elif degree < 0:
+            elif degree <= LOWEST + 1:
                 direction = 1
             elif rng.below(4) == 0:
                 direction = -direction
             notes.append((length, degree))
             position += length
         if bar == 7:
-            # Close the phrase on the chord's root (the tonic when it ends on I).
-            notes[-1] = (notes[-1][0], root if root < 4 else root - 7)
+            # Close the phrase on the chord's root (the tonic when it ends on
+            # I), in the octave nearest to the note before it.
+            before = notes[-2][1] if len(notes) > 1 else degree
+            closing = min((root + 7 * k for k in (-1, 0, 1)), key=lambda d: abs(d - before))
+            notes[-1] = (notes[-1][0], closing)
+            degree = closing
         bars.append(notes)
     return bars
 
@@ -221,7 +227,9 @@ def write_piece(piece, folder):
                 for key, (prog, _) in phrases.items()}
     # A second A that ends on the tonic for the last section.
     final_a = [list(bar) for bar in melodies["A"]]
-    final_a[-1] = [(sum(n for n, _ in final_a[-1]), 0)]
+    last_bar = final_a[-1]
+    tonic = min((0, 7, -7), key=lambda d: abs(d - last_bar[0][1]))
+    final_a[-1] = [(sum(n for n, _ in last_bar), tonic)]
 
     writer = Writer()
     MELODY, HARMONY, BASS, DRUMS = 1, 2, 3, 4
