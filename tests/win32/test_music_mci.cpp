@@ -42,17 +42,17 @@ class TempFolder {
 
 // A standard MIDI file of a few seconds: one track, eight quarter notes.
 std::vector<std::uint8_t> small_midi() {
-  std::vector<std::uint8_t> track = {0x00, 0xC0, 12};  // marimba
-  for (int note : {60, 64, 67, 72, 67, 64, 60, 55}) {
-    const auto key = static_cast<std::uint8_t>(note);
-    track.insert(track.end(), {0x00, 0x90, key, 90, 0x83, 0x60, 0x80, key, 0});
+  std::vector<int> track = {0x00, 0xC0, 12};  // marimba
+  for (int key : {60, 64, 67, 72, 67, 64, 60, 55}) {
+    for (int b : {0x00, 0x90, key, 90, 0x83, 0x60, 0x80, key, 0}) track.push_back(b);
   }
-  track.insert(track.end(), {0x00, 0xFF, 0x2F, 0x00});
-  std::vector<std::uint8_t> file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0x01, 0xE0,
-                                    'M', 'T', 'r', 'k', 0, 0, 0,
-                                    static_cast<std::uint8_t>(track.size())};
-  file.insert(file.end(), track.begin(), track.end());
-  return file;
+  for (int b : {0x00, 0xFF, 0x2F, 0x00}) track.push_back(b);
+  std::vector<int> file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0x01, 0xE0,
+                           'M', 'T', 'r', 'k', 0, 0, 0, static_cast<int>(track.size())};
+  for (int b : track) file.push_back(b);
+  std::vector<std::uint8_t> bytes;
+  for (int b : file) bytes.push_back(static_cast<std::uint8_t>(b));
+  return bytes;
 }
 
 bool alias_open() {
