@@ -131,6 +131,16 @@ void blit_flicker_free(const Sprites& s, const CompositorSurfaces& surfaces) {
       continue;
     }
     const CellRect cell = cell_rect(s, s.sprite_cell[slot]);
+    if (!was_erased) {
+      // The kernel came into play this frame.  Its recorded old position is
+      // from an earlier life, and the screen shows nothing of it there any
+      // more (its last image was wiped when it left), so only its new place
+      // needs showing; spanning from the stale position would copy up to the
+      // whole screen for nothing.
+      present(surfaces, UpdateRect{round_half_even(s.sprite_x[slot]),
+                                   round_half_even(s.sprite_y[slot]), cell.width, cell.height});
+      continue;
+    }
     const UpdateRect r = update_rect(s.sprite_old_x[slot], s.sprite_old_y[slot], s.sprite_x[slot],
                                      s.sprite_y[slot], cell.width, cell.height);
     present(surfaces, r);

@@ -34,11 +34,16 @@ class SoftwareSurface final : public Surface {
   void fill(std::uint32_t colour);
   std::span<const std::uint32_t> pixels() const { return pixels_; }
   std::span<const std::uint32_t> row(int y) const;
+  // True while every pixel has the same colour (after construction or fill,
+  // until something is drawn): transfers from such a surface need not read it.
+  bool uniform() const { return uniform_; }
 
  private:
   int width_ = 0;
   int height_ = 0;
   std::vector<std::uint32_t> pixels_;  // top-down rows
+  bool uniform_ = true;
+  std::uint32_t uniform_colour_ = 0;
 };
 
 }  // namespace fizzlet

@@ -57,6 +57,31 @@ TEST(SoftwareSurface, RasterOperationsAreExact) {
   dst.bit_blt(0, 0, 4, 1, src, 0, 0, RasterOp::src_copy);
   EXPECT_EQ(dst.pixel(1, 0), 0x00123456u);
   EXPECT_EQ(dst.pixel(3, 0), 0x00FF00FFu);
+
+  // A single-colour surface is copied without being read; once something is
+  // drawn into it, its real pixels count.
+  SoftwareSurface plain(4, 1, 0x00000F0Fu);
+  SoftwareSurface target(4, 1, 0x00FFFFFFu);
+  EXPECT_TRUE(plain.uniform());
+  target.bit_blt(0, 0, 4, 1, plain, 0, 0, RasterOp::src_and);
+  EXPECT_EQ(target.pixel(2, 0), 0x00000F0Fu);
+  plain.bit_blt(1, 0, 1, 1, src, 1, 0, RasterOp::src_copy);
+  EXPECT_FALSE(plain.uniform());
+  target.bit_blt(0, 0, 4, 1, plain, 0, 0, RasterOp::src_copy);
+  EXPECT_EQ(target.pixel(0, 0), 0x00000F0Fu);
+  EXPECT_EQ(target.pixel(1, 0), 0x00123456u);
+  plain.fill(0x00ABCDEFu);
+  EXPECT_TRUE(plain.uniform());
+  target.bit_blt(0, 0, 4, 1, plain, 0, 0, RasterOp::src_paint);
+  EXPECT_EQ(target.pixel(1, 0), 0x00BBFDFFu);
+  // Within one surface, overlapping rows are read before they are written.
+  SoftwareSurface strip(5, 1);
+  for (int x = 0; x < 5; ++x) strip.set_pixel(x, 0, 1u << x);
+  strip.bit_blt(1, 0, 4, 1, strip, 0, 0, RasterOp::src_paint);
+  EXPECT_EQ(strip.pixel(4, 0), (1u << 4) | (1u << 3));
+  strip.bit_blt(1, 0, 4, 1, strip, 0, 0, RasterOp::src_copy);
+  EXPECT_EQ(strip.pixel(1, 0), 1u);
+  EXPECT_EQ(strip.pixel(4, 0), (1u << 2) | (1u << 3));
 }
 
 TEST(SoftwareSurface, TransfersAreClippedAtBothSurfacesEdges) {
@@ -183,25 +208,37 @@ TEST(Compositor, PresentCopiesOnlyTheUpdateRectangles) {
   stage.work.fill(0x00AAAAAAu);
   Sprites s;
   init_sprites(s, 256);
+  // Slot 1 moved from (10, 50) to (13, 48); slot 2 stood still.
+  for (int slot : {1, 2}) {
+    s.sprite_erased[slot] = 1;
+    s.sprite_old_w[slot] = 32;
+    s.sprite_old_h[slot] = 32;
+  }
   show(s, 1, 13, 48, 22);
   s.sprite_old_x[1] = 10;
   s.sprite_old_y[1] = 50;
   show(s, 2, 150, 20, 23);
   s.sprite_old_x[2] = 150;
   s.sprite_old_y[2] = 20;
+  // Slot 3 came into play this frame (the erase step did not see it): only
+  // its new place is shown, not a span from its stale old position.
+  show(s, 3, 100.5, 80, 22);
+  s.sprite_old_x[3] = 0;
+  s.sprite_old_y[3] = 0;
   blit_flicker_free(s, stage.surfaces());
   int copied = 0;
   for (int y = 0; y < stage.screen.height(); ++y) {
     for (int x = 0; x < stage.screen.width(); ++x) {
       const bool in1 = x >= 10 && x < 46 && y >= 48 && y < 83;
       const bool in2 = x >= 150 && x < 182 && y >= 20 && y < 52;
+      const bool in3 = x >= 100 && x < 132 && y >= 80 && y < 112;
       const bool got = stage.screen.pixel(x, y) != 0;
-      EXPECT_EQ(got, in1 || in2) << x << "," << y;
+      EXPECT_EQ(got, in1 || in2 || in3) << x << "," << y;
       copied += got;
       if (::testing::Test::HasFailure()) return;
     }
   }
-  EXPECT_EQ(copied, 36 * 35 + 32 * 32);
+  EXPECT_EQ(copied, 36 * 35 + 32 * 32 + 32 * 32);
 }
 
 TEST(Compositor, SlotOutOfPlayIsNeitherErasedDrawnNorPresented) {
