@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "engine_fixtures.h"
+#include "saver/animation.h"
+#include "settings/settings.h"
+
+namespace fizzlet {
+namespace {
+
+bool same_pixels(const SoftwareSurface& a, const SoftwareSurface& b) {
+  return std::equal(a.pixels().begin(), a.pixels().end(), b.pixels().begin(), b.pixels().end());
+}
+
+bool all_black(const SoftwareSurface& s) {
+  return std::all_of(s.pixels().begin(), s.pixels().end(), [](std::uint32_t p) { return p == 0; });
+}
+
+TEST(HeadlessSaver, ScreenShowsExactlyTheComposedFrameAfterTheFirstRepaint) {
+  const testing::TestSheets sheets = testing::make_test_sheets();
+  for (const int depth : {8, 32}) {
+    SCOPED_TRACE(depth);
+    HeadlessSaver saver(640, 480, sheets.sprite, sheets.mask);
+    saver.start(MotionSettings{100, 50, 0, 0}, get_numberofcolors(depth, 1), 77);
+    EXPECT_TRUE(all_black(saver.screen()));
+    EXPECT_EQ(saver.animation().motion().width, 640);  // the screen's own size counts
+    EXPECT_EQ(saver.animation().motion().height, 480);
+
+    // The first frame ends with the window's full repaint from the clean
+    // background: kernels are composed but not yet on the screen.
+    saver.step();
+    EXPECT_TRUE(all_black(saver.screen()));
+    EXPECT_FALSE(all_black(saver.work()));
+
+    for (int frame = 2; frame <= 400; ++frame) {
+      saver.step();
+      ASSERT_TRUE(same_pixels(saver.screen(), saver.work())) << "frame " << frame;
+      if (frame == 200) {
+        saver.request_repaint();
+        saver.step();
+        EXPECT_TRUE(all_black(saver.screen()));
+      }
+    }
+    EXPECT_FALSE(all_black(saver.screen()));
+  }
+}
+
+TEST(HeadlessSaver, RunIsReproducibleFromItsSeed) {
+  const testing::TestSheets sheets = testing::make_test_sheets();
+  auto run = [&](std::uint64_t seed) {
+    HeadlessSaver saver(320, 240, sheets.sprite, sheets.mask);
+    saver.start(MotionSettings{40, 30, 320, 240}, 65536, seed);
+    for (int i = 0; i < 150; ++i) saver.step();
+    return std::vector<std::uint32_t>(saver.screen().pixels().begin(),
+                                      saver.screen().pixels().end());
+  };
+  EXPECT_EQ(run(5), run(5));
+  EXPECT_NE(run(5), run(6));
+}
+
+TEST(Animation, TakesItsCountsFromTheSettings) {
+  Settings settings;
+  settings.total_fizzlet = 500;  // a hand-edited value: limited to 100
+  settings.pop_chance = 50;
+  Animation animation;
+  animation.init(800, 600, settings, 256, 1);
+  EXPECT_EQ(animation.motion().total_fizzlet, 100);
+  EXPECT_EQ(animation.motion().pop_chance, 50);
+  EXPECT_EQ(animation.motion().width, 800);
+  EXPECT_EQ(animation.sprites().high_colour, 0);
+  EXPECT_EQ(animation.sprites().sprite_slots, 100);
+  settings.total_fizzlet = 0;
+  animation.init(800, 600, settings, 65536, 1);
+  EXPECT_EQ(animation.motion().total_fizzlet, 1);
+  EXPECT_EQ(animation.sprites().high_colour, 1);
+
+  // One frame erases, moves, draws and presents.
+  const testing::TestSheets sheets = testing::make_test_sheets();
+  SoftwareSurface copy(800, 600), work(800, 600), screen(800, 600);
+  const SoftwareSurface sprite = SoftwareSurface::from_image(sheets.sprite);
+  const SoftwareSurface mask = SoftwareSurface::from_image(sheets.mask);
+  settings.total_fizzlet = 100;
+  animation.init(800, 600, settings, 65536, 3);
+  const CompositorSurfaces surfaces{copy, work, sprite, mask, screen};
+  animation.frame(surfaces);
+  EXPECT_FALSE(all_black(work));
+  EXPECT_TRUE(same_pixels(screen, work));
+  Animation::repaint(surfaces);
+  EXPECT_TRUE(all_black(screen));
+}
+
+}  // namespace
+}  // namespace fizzlet
