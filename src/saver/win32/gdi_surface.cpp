@@ -55,16 +55,26 @@ MemorySurface MemorySurface::compatible(HDC reference, int width, int height) {
 }
 
 MemorySurface MemorySurface::from_resource(HINSTANCE instance, int resource_id, HDC reference) {
-  UniqueBitmap bitmap(static_cast<HBITMAP>(LoadImageA(instance, MAKEINTRESOURCEA(resource_id),
-                                                      IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-  if (!bitmap) return {};
+  // Loaded as a DIB section, so that the picture's own colours (and a mask's
+  // black and white, from its colour table) are what GDI converts from.
+  UniqueBitmap picture(static_cast<HBITMAP>(LoadImageA(
+      instance, MAKEINTRESOURCEA(resource_id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+  if (!picture) return {};
   BITMAP info{};
-  if (GetObjectA(bitmap.get(), sizeof(info), &info) == 0) return {};
-  UniqueDc dc(CreateCompatibleDC(reference));
-  if (!dc) return {};
+  if (GetObjectA(picture.get(), sizeof(info), &info) == 0) return {};
+  const int width = static_cast<int>(info.bmWidth);
   // A top-down picture reports a negative height.
-  const int height = info.bmHeight < 0 ? -static_cast<int>(info.bmHeight) : static_cast<int>(info.bmHeight);
-  return MemorySurface(std::move(dc), std::move(bitmap), static_cast<int>(info.bmWidth), height);
+  const int height = info.bmHeight < 0 ? -static_cast<int>(info.bmHeight)
+                                       : static_cast<int>(info.bmHeight);
+
+  // Converted once into the screen's format: every later transfer from it is
+  // then a plain copy instead of a palette or 1-bit conversion per frame.
+  MemorySurface surface = compatible(reference, width, height);
+  UniqueDc picture_dc(CreateCompatibleDC(reference));
+  if (!surface || !picture_dc) return {};
+  const Selection selected(picture_dc.get(), picture.get());
+  BitBlt(surface.dc(), 0, 0, width, height, picture_dc.get(), 0, 0, SRCCOPY);
+  return surface;
 }
 
 }  // namespace fizzlet::win32

@@ -111,8 +111,8 @@ class MemorySurface final : public GdiSurface {
 
   // A black width x height bitmap compatible with reference (the screen).
   static MemorySurface compatible(HDC reference, int width, int height);
-  // A bitmap resource of this program, loaded as a DIB section so that its
-  // colours (and a mask's black and white) stay exactly as drawn.
+  // A bitmap resource of this program, converted to the format of reference
+  // (a mask's 0 bits become black and its 1 bits white).
   static MemorySurface from_resource(HINSTANCE instance, int resource_id, HDC reference);
 
   explicit operator bool() const { return bitmap_ != nullptr; }

@@ -1,9 +1,442 @@
 #include "saver/win32/screensaver_window.h"
 
-namespace fizzlet::win32 {
+#include <windows.h>
+// (after windows.h)
+#include <mmsystem.h>
+#include <psapi.h>
 
-void show_screensaver(ProcessValues& process, Settings&, SettingsStore&, bool) {
-  process.saver_running = false;
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "dialogs/win32/check_password_dialog.h"
+#include "resource_ids.h"
+#include "saver/animation.h"
+#include "saver/compositor.h"
+#include "saver/win32/gdi_surface.h"
+#include "saver/win32/mci_player.h"
+#include "startup/win32/system_utils.h"
+
+namespace fizzlet::win32 {
+namespace {
+
+constexpr char kClassName[] = "FizzletScreenSaverWindow";
+// Marks a running saver: start-up's single-instance test looks for a window
+// with exactly this caption.
+constexpr char kSaverCaption[] = "screen saver running";
+// Posted on activation: runs the set-up (once) and the frame loop outside of
+// the call that activated the window.
+constexpr UINT kMsgFormActivate = WM_APP + 1;
+// Set to a file path, makes the window append its frame start times and its
+// resource use to that file (used by tools/measure-saver.sh).
+constexpr char kFrameLogVariable[] = "FIZZLET_FRAME_LOG";
+constexpr std::uint64_t kResourceSampleFrames = 1000;
+
+// A 1 ms system timer resolution while the saver runs, so that the sleeps of
+// the frame wait end on time instead of on the default 10-16 ms tick.
+class TimerResolution {
+ public:
+  TimerResolution() : active_(timeBeginPeriod(1) == TIMERR_NOERROR) {}
+  ~TimerResolution() {
+    if (active_) timeEndPeriod(1);
+  }
+  TimerResolution(const TimerResolution&) = delete;
+  TimerResolution& operator=(const TimerResolution&) = delete;
+
+ private:
+  bool active_;
+};
+
+// Makes a window modal over the thread's other windows (the configuration
+// dialog that started a preview): disables them, and enables them again.
+class ThreadWindowsDisabled {
+ public:
+  ThreadWindowsDisabled() {
+    EnumThreadWindows(GetCurrentThreadId(), &collect, reinterpret_cast<LPARAM>(&windows_));
+    for (HWND window : windows_) EnableWindow(window, FALSE);
+  }
+  ~ThreadWindowsDisabled() { restore(); }
+  ThreadWindowsDisabled(const ThreadWindowsDisabled&) = delete;
+  ThreadWindowsDisabled& operator=(const ThreadWindowsDisabled&) = delete;
+
+  void restore() {
+    for (HWND window : windows_) {
+      if (IsWindow(window)) EnableWindow(window, TRUE);
+    }
+    windows_.clear();
+  }
+
+ private:
+  static BOOL CALLBACK collect(HWND window, LPARAM list) {
+    if (IsWindowVisible(window) && IsWindowEnabled(window)) {
+      reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    }
+    return TRUE;
+  }
+  std::vector<HWND> windows_;
+};
+
+// Instrumentation for the figures script, off unless FIZZLET_FRAME_LOG names
+// a file: one line "f <ms>" per frame start, and every 1000 frames a line
+// "r <frame> <ms> <gdi objects> <user objects> <private bytes>".
+class FrameLog {
+ public:
+  FrameLog() {
+    std::vector<char> path(MAX_PATH + 1);
+    const DWORD length =
+        GetEnvironmentVariableA(kFrameLogVariable, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0 || length >= path.size()) return;
+    file_.reset(std::fopen(path.data(), "a"));
+  }
+
+  void frame(std::uint32_t start_ms) {
+    if (!file_) return;
+    if (frames_ % kResourceSampleFrames == 0) sample(start_ms);
+    std::fprintf(file_.get(), "f %lu\n", static_cast<unsigned long>(start_ms));
+    ++frames_;
+  }
+
+ private:
+  struct Close {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+  };
+
+  void sample(std::uint32_t now_ms) {
+    PROCESS_MEMORY_COUNTERS_EX memory{};
+    memory.cb = sizeof(memory);
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
+                         sizeof(memory));
+    std::fprintf(file_.get(), "r %llu %lu %lu %lu %llu\n",
+                 static_cast<unsigned long long>(frames_), static_cast<unsigned long>(now_ms),
+                 static_cast<unsigned long>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)),
+                 static_cast<unsigned long>(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS)),
+                 static_cast<unsigned long long>(memory.PrivateUsage));
+    std::fflush(file_.get());
+  }
+
+  std::unique_ptr<std::FILE, Close> file_;
+  std::uint64_t frames_ = 0;
+};
+
+std::uint64_t clock_seed() {
+  LARGE_INTEGER counter{};
+  QueryPerformanceCounter(&counter);
+  return static_cast<std::uint64_t>(counter.QuadPart) ^
+         (static_cast<std::uint64_t>(timeGetTime()) << 32);
+}
+
+class SaverWindow final : public FrameHost {
+ public:
+  SaverWindow(ProcessValues& process, Settings& settings, SettingsStore& store, bool preview_mode,
+              ActivityWindow& activity_window)
+      : process_(process),
+        settings_(settings),
+        store_(store),
+        activity_window_(activity_window),
+        password_dialog_(process, settings, flags_) {
+    flags_.preview_mode = preview_mode ? 1 : 0;
+  }
+  SaverWindow(const SaverWindow&) = delete;
+  SaverWindow& operator=(const SaverWindow&) = delete;
+  ~SaverWindow() override {
+    if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+  }
+
+  // Creates the window (Form_Load runs inside), shows it and processes
+  // messages until it is gone.
+  void run() {
+    if (flags_.preview_mode != 0) modal_.emplace();
+    if (!create()) {
+      process_.saver_running = false;
+      return;
+    }
+    ShowWindow(hwnd_, SW_SHOW);
+    SetForegroundWindow(hwnd_);
+    UpdateWindow(hwnd_);
+    // The first activation runs the set-up and the loop; post it in case the
+    // system does not activate the window by itself.
+    PostMessageA(hwnd_, kMsgFormActivate, 0, 0);
+    while (hwnd_ != nullptr) {
+      pump();
+      if (hwnd_ == nullptr) break;
+      MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
+    modal_.reset();
+    // A quit request that arrived while the saver ran belongs to the caller.
+    if (quit_received_) PostQuitMessage(0);
+  }
+
+  // FrameHost
+  bool saver_running() const override { return process_.saver_running; }
+  std::uint32_t read_time_ms() override { return win32::read_time_ms(); }
+  void compose_frame(std::uint32_t frame_start_ms) override {
+    frame_log_.frame(frame_start_ms);
+    animation_.frame(surfaces());
+  }
+  void process_pending_events() override { pump(); }
+  void wait_for_events(std::uint32_t timeout_ms) override {
+    MsgWaitForMultipleObjectsEx(0, nullptr, timeout_ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  }
+  bool password_enabled() override { return win32::password_enabled(); }
+  void show_password_dialog() override { password_dialog_.show(hwnd_); }
+  void repaint_from_copy() override { Animation::repaint(surfaces()); }
+  void handle_music() override { music_.handle_music(settings_, process_.app_folder); }
+
+ private:
+  static LRESULT CALLBACK window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_NCCREATE) {
+      auto* self = static_cast<SaverWindow*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
+      self->hwnd_ = hwnd;
+      SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<SaverWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (self == nullptr) return DefWindowProcA(hwnd, message, wparam, lparam);
+    if (message == WM_NCDESTROY) {
+      SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+      self->hwnd_ = nullptr;
+      return DefWindowProcA(hwnd, message, wparam, lparam);
+    }
+    return self->handle(message, wparam, lparam);
+  }
+
+  bool create() {
+    const HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSEXA window_class{};
+    window_class.cbSize = sizeof(window_class);
+    // CS_OWNDC: the window keeps one device context for its whole life, the
+    // present target of every frame.
+    window_class.style = CS_OWNDC;
+    window_class.lpfnWndProc = &window_proc;
+    window_class.hInstance = instance;
+    window_class.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+    window_class.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    window_class.lpszClassName = kClassName;
+    RegisterClassExA(&window_class);  // fails harmlessly when already registered
+
+    // Borderless and without a title bar, so that the client area is the
+    // whole window and the whole screen.
+    CreateWindowExA(0, kClassName, kSaverCaption, WS_POPUP, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                    GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, instance, this);
+    return hwnd_ != nullptr;
+  }
+
+  LRESULT handle(UINT message, WPARAM wparam, LPARAM lparam) {
+    if (music_.handle_message(message, wparam, lparam)) return 0;
+    switch (message) {
+      case WM_CREATE:
+        form_load();
+        return 0;
+      case WM_ACTIVATE:
+        if (LOWORD(wparam) != WA_INACTIVE) PostMessageA(hwnd_, kMsgFormActivate, 0, 0);
+        break;
+      case kMsgFormActivate:
+        form_activate();
+        return 0;
+      case WM_MOUSEMOVE:
+        form_mouse_move(lparam);
+        return 0;
+      case WM_CHAR:
+        record_key_press(flags_);  // Form_KeyPress: the key itself does not matter
+        return 0;
+      case WM_ERASEBKGND:
+        // Once the surfaces exist, WM_PAINT covers everything from them; erasing
+        // first would flash black over the kernels.
+        if (surfaces_ready_) return 1;
+        break;
+      case WM_PAINT:
+        paint();
+        return 0;
+      case WM_SYSCOMMAND:
+        switch (wparam & 0xFFF0) {
+          case SC_SCREENSAVE:
+            return 0;  // we are the screen saver
+          case SC_CLOSE:
+            // The window has no system menu, so this is the keyboard's close
+            // shortcut; with the password option on it must not bypass it.
+            if (!keyboard_close_allowed(flags_, flags_.preview_mode == 0 &&
+                                                    win32::password_enabled())) {
+              return 0;
+            }
+            break;
+          default:
+            break;
+        }
+        break;
+      case WM_CLOSE:
+        // A close request from outside the loop: the first pass of the
+        // two-pass unload (refused while the loop runs).
+        if (form_unload()) destroy();
+        return 0;
+      default:
+        break;
+    }
+    return DefWindowProcA(hwnd_, message, wparam, lparam);
+  }
+
+  void pump() {
+    if (!process_pending_messages() && !quit_received_) {
+      // A quit request: end the saver as on a close request, then hand the
+      // request on to whoever runs the thread's message loop.
+      quit_received_ = true;
+      if (hwnd_ != nullptr) PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+    }
+  }
+
+  // Form_Load
+  void form_load() {
+    window_dc_.emplace(hwnd_);
+    process_.saver_running = true;
+    unload_guard_ = 1;
+    flags_.activity_threshold = kActivityThreshold;
+    music_.init_music(hwnd_);
+    activated_ = 0;
+    // Where the pointer rests now: mouse-move notifications at this very
+    // position (the one the system sends when the window appears under the
+    // pointer, or when the cursor is hidden) are not movement.
+    POINT cursor{};
+    if (GetCursorPos(&cursor)) {
+      mouse_filter_ = MouseMoveFilter(PointerPosition{cursor.x, cursor.y});
+    }
+    hide_cursor();
+    saver_mode_on();
+  }
+
+  // Form_Activate: the set-up, once per load, then the frame loop.
+  void form_activate() {
+    if (activated_ != 0 || hwnd_ == nullptr) return;
+    activated_ = 1;
+
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    MoveWindow(hwnd_, 0, 0, width, height, TRUE);
+    UpdateWindow(hwnd_);
+    pump();
+    if (hwnd_ == nullptr) return;
+
+    const std::uint64_t seed = clock_seed();
+    flags_.exit_requested = 0;
+    // Settings saved by the configuration dialog since start-up apply.
+    load_settings(store_, settings_);
+    flags_.activity_count = 0;
+    flags_.password_dialog_open = 0;
+
+    // The window has no frame, so its outer size is its drawing area.
+    RECT rect{};
+    GetWindowRect(hwnd_, &rect);
+    flags_.screen_width_px = rect.right - rect.left;
+    flags_.screen_height_px = rect.bottom - rect.top;
+
+    // A black window and black work and copy surfaces of the window's size.
+    const HDC dc = window_dc_->get();
+    screen_ = GdiSurface(dc, flags_.screen_width_px, flags_.screen_height_px);
+    screen_.fill_black();
+    work_ = MemorySurface::compatible(dc, flags_.screen_width_px, flags_.screen_height_px);
+    copy_ = MemorySurface::compatible(dc, flags_.screen_width_px, flags_.screen_height_px);
+    const HINSTANCE instance = GetModuleHandleA(nullptr);
+    sprite_ = MemorySurface::from_resource(instance, IDB_SPRITE, dc);
+    mask_ = MemorySurface::from_resource(instance, IDB_MASK, dc);
+    surfaces_ready_ = true;
+
+    if (flags_.preview_mode == 0) {
+      SetWindowPos(hwnd_, HWND_TOPMOST, rect.left, rect.top, flags_.screen_width_px,
+                   flags_.screen_height_px, 0);
+    }
+    InvalidateRect(hwnd_, nullptr, FALSE);
+    UpdateWindow(hwnd_);
+    pump();
+    if (hwnd_ == nullptr) return;
+
+    const double colours = get_numberofcolors(GetDeviceCaps(dc, BITSPIXEL), GetDeviceCaps(dc, PLANES));
+    animation_.init(flags_.screen_width_px, flags_.screen_height_px, settings_, colours, seed);
+    flags_.repaint_requested = 1;
+
+    main_loop(flags_, activity_window_, *this);
+
+    // End steps: the loop itself unloads the window, now without refusal.
+    unload_guard_ = 0;
+    if (hwnd_ != nullptr && form_unload()) destroy();
+  }
+
+  // Form_Unload; true when the window may go.
+  bool form_unload() {
+    music_.music_off(settings_);
+    show_cursor();
+    saver_mode_off();
+    process_.saver_running = false;
+    return unload_guard_ != 1;
+  }
+
+  void destroy() {
+    // Give the windows that a preview disabled back their input first, so
+    // that activation returns to them when this window goes.
+    if (modal_) modal_->restore();
+    DestroyWindow(hwnd_);
+  }
+
+  // Form_MouseMove
+  void form_mouse_move(LPARAM lparam) {
+    POINT point{static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))};
+    ClientToScreen(hwnd_, &point);
+    if (mouse_filter_.moved(PointerPosition{point.x, point.y})) record_mouse_move(flags_);
+  }
+
+  // Whatever part of the window the system asks for is restored from the
+  // complete current frame, so the screen never shows garbage.
+  void paint() {
+    PAINTSTRUCT paint{};
+    const HDC dc = BeginPaint(hwnd_, &paint);
+    const RECT& area = paint.rcPaint;
+    if (surfaces_ready_ && work_) {
+      BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, work_.dc(),
+             area.left, area.top, SRCCOPY);
+    } else {
+      PatBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, BLACKNESS);
+    }
+    EndPaint(hwnd_, &paint);
+  }
+
+  CompositorSurfaces surfaces() { return {copy_, work_, sprite_, mask_, screen_}; }
+
+  ProcessValues& process_;
+  Settings& settings_;
+  SettingsStore& store_;
+  ActivityWindow& activity_window_;
+  SaverFlags flags_;
+  HWND hwnd_ = nullptr;
+  std::int32_t unload_guard_ = 0;
+  std::int32_t activated_ = 0;
+  bool quit_received_ = false;
+  bool surfaces_ready_ = false;
+  MouseMoveFilter mouse_filter_;
+  std::optional<ThreadWindowsDisabled> modal_;
+  std::optional<WindowDc> window_dc_;
+  SaverMusic music_;
+  CheckPasswordDialog password_dialog_;
+  GdiSurface screen_;
+  MemorySurface work_;
+  MemorySurface copy_;
+  MemorySurface sprite_;
+  MemorySurface mask_;
+  Animation animation_;
+  FrameLog frame_log_;
+};
+
+}  // namespace
+
+void show_screensaver(ProcessValues& process, Settings& settings, SettingsStore& store,
+                      bool preview_mode, ActivityWindow& activity_window) {
+  const TimerResolution timer_resolution;
+  SaverWindow window(process, settings, store, preview_mode, activity_window);
+  window.run();
+}
+
+void show_screensaver(ProcessValues& process, Settings& settings, SettingsStore& store,
+                      bool preview_mode) {
+  // activity_window_frames: counted over the whole process, across loads.
+  static ActivityWindow process_activity_window;
+  show_screensaver(process, settings, store, preview_mode, process_activity_window);
 }
 
 }  // namespace fizzlet::win32
