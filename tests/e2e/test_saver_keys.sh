@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Keys and clicks: clicking without moving and an arrow key do not end the
+# saver; a letter, Space, Enter and Escape each end it at the end of the
+# current frame.  The time from the key to the window's disappearance is
+# printed (specified: within half a second; failed above 1.5 s so that a busy
+# machine does not make the test flaky).
+set -u
+# shellcheck source=saver_lib.sh
+. "$(dirname "$0")/saver_lib.sh"
+saver_session_start keys
+set_setting audio_on 0
+
+xdotool mousemove 300 300
+start_saver
+sleep 1.5
+
+# Clicks where the pointer rests, and keys without a character.
+focus_saver
+xdotool click 1; sleep 0.2; xdotool click 3; sleep 0.2; xdotool click 1
+xdotool key Left; sleep 0.1; xdotool key Down Right Up F5 shift ctrl
+sleep 1.5
+[ "$(saver_window_count)" -eq 1 ] || fail "clicks or keys without a character ended the saver"
+note "clicks, arrows, F5, Shift and Ctrl: saver still running"
+stop_saver
+
+for key in q space Return Escape; do
+  start_saver
+  sleep 1.5
+  press "$key"
+  ms=$(ms_until_gone 1500) || fail "$key did not end the saver within 1.5 s"
+  note "$key: window gone after $ms ms"
+  wait "$saver_pid" 2>/dev/null
+  saver_pid=""
+done
+echo "PASS"

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Mouse movement: 20 move notifications within one 80-frame window (2.4 s)
+# do not end the saver; a burst of 45 within 2.3 s does, since however an
+# activity window boundary splits them one part holds more than 20.  Each
+# move goes to a new position and is paced 50 ms apart, so that no two are
+# merged into one notification.
+set -u
+# shellcheck source=saver_lib.sh
+. "$(dirname "$0")/saver_lib.sh"
+saver_session_start mouse
+set_setting audio_on 0
+
+moves() {  # count: distinct positions, 50 ms apart, in one xdotool run
+  local i args=()
+  for i in $(seq "$1"); do
+    args+=(mousemove $((200 + i * 9)) $((300 + (i % 7) * 11)) sleep 0.05)
+  done
+  xdotool "${args[@]}"
+}
+
+xdotool mousemove 100 100
+start_saver
+sleep 1.5
+moves 20
+sleep 2
+[ "$(saver_window_count)" -eq 1 ] || fail "20 mouse moves ended the saver"
+note "20 moves: saver still running"
+
+sleep 2
+t0=$(now_ms)
+moves 45
+ms=$(ms_until_gone 3000) || fail "45 mouse moves did not end the saver"
+note "45 moves: window gone $ms ms after the first move"
+wait "$saver_pid" 2>/dev/null
+saver_pid=""
+echo "PASS"
