@@ -174,6 +174,43 @@ def piece_layout(rng):
     return lobes
 
 
+def connected_lobes(lobes, masks):
+    """The lobes that touch the first one directly or through others: a puff
+    floating free of the piece would fly beside it like a separate crumb."""
+    keep = {0}
+    grown = True
+    while grown:
+        grown = False
+        for i, m in enumerate(masks):
+            if i not in keep and any((m & masks[j]).any() for j in keep):
+                keep.add(i)
+                grown = True
+    return [lb for i, lb in enumerate(lobes) if i in keep]
+
+
+def largest_region(mask):
+    """The largest 8-connected region of a small boolean image."""
+    h, w = mask.shape
+    label = np.zeros((h, w), np.int32)
+    sizes = [0]
+    for sy, sx in zip(*np.nonzero(mask)):
+        if label[sy, sx]:
+            continue
+        sizes.append(0)
+        n = len(sizes) - 1
+        label[sy, sx] = n
+        todo = [(sy, sx)]
+        while todo:
+            y, x = todo.pop()
+            sizes[n] += 1
+            for ny in range(max(0, y - 1), min(h, y + 2)):
+                for nx in range(max(0, x - 1), min(w, x + 2)):
+                    if mask[ny, nx] and not label[ny, nx]:
+                        label[ny, nx] = n
+                        todo.append((ny, nx))
+    return label == int(np.argmax(sizes)) if len(sizes) > 1 else mask
+
+
 def render_piece(width, height, seed, factor=4):
     """One popped piece filling a width x height cell.
     Returns (rgb, coverage); a pixel with coverage >= 0.5 belongs to it."""
@@ -185,6 +222,7 @@ def render_piece(width, height, seed, factor=4):
     # so the piece touches all four edges.
     g = np.linspace(-2.2, 2.2, 441)
     gx, gy = np.meshgrid(g, g)
+    lobes = connected_lobes(lobes, [lb.height(gx, gy, fine(gx, gy)) > 0 for lb in lobes])
     top = np.max([lb.height(gx, gy, fine(gx, gy)) for lb in lobes], axis=0)
     ys, xs = np.nonzero(top > 0)
     x0, x1, y0, y1 = g[xs.min()], g[xs.max()], g[ys.min()], g[ys.max()]
@@ -243,7 +281,9 @@ def render_piece(width, height, seed, factor=4):
     sheen = np.where(hull_mask, 0.55 * spec ** 30, 0.08 * spec ** 8)
     rgb = albedo * light + sheen[..., None]
     rgb = np.clip(rgb, 0, 1)
-    return downsample(rgb, inside, factor)
+    colour, cov = downsample(rgb, inside, factor)
+    cov[~largest_region(cov >= 0.5)] = 0
+    return colour, cov
 
 
 # ---------------------------------------------------------------- the kernel
