@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # ctest fixture for the Windows tests: "start DIR" makes a fresh Wine prefix
 # in DIR, starts an Xvfb display when none is set, keeps a wineserver alive
-# and boots the prefix once; "stop DIR" ends all of it and removes the prefix.
+# and boots the prefix once, keeping a copy of the booted prefix as a template
+# for tests that need a registry of their own; "stop DIR" ends all of it and
+# removes the prefixes.
 # Wine's background services are started with their output sent to /dev/null:
 # if they inherited ctest's pipe, ctest would never see the pipe close.
 set -u
@@ -29,6 +31,15 @@ start)
   export WINEPREFIX="$dir/prefix" DISPLAY="$display" WINEDEBUG=-all
   setsid wineserver -p >/dev/null 2>&1 </dev/null
   setsid wine cmd /c exit >/dev/null 2>&1 </dev/null
+  # A booted prefix, saved while no server runs, that end-to-end tests copy
+  # for a registry of their own in two seconds instead of booting one in
+  # twenty.
+  wineserver -k >/dev/null 2>&1 </dev/null
+  wineserver -w >/dev/null 2>&1 </dev/null
+  cp -a "$dir/prefix" "$dir/template"
+  setsid wineserver -p >/dev/null 2>&1 </dev/null
+  setsid wine cmd /c exit >/dev/null 2>&1 </dev/null
+  echo "TEMPLATE='$dir/template'" >> "$dir/env.tmp"
   mv "$dir/env.tmp" "$dir/env"
   ;;
 stop)
