@@ -126,6 +126,19 @@ TEST_F(CheckPasswordDialogTest, IsLaidOutFromTwipsCentredTopmostWithTheFocusInTh
   char label[64] = {};
   GetDlgItemTextA(dialog, 102, label, sizeof label);
   EXPECT_STREQ(label, "Type your screen saver password:");
+  // The whole label is readable on one line, clear of the box and of Ok,
+  // whatever the width of the system's dialog font.
+  HWND label_window = GetDlgItem(dialog, 102);
+  const RECT label_rect = client_rect_of(label_window, dialog);
+  EXPECT_LE(label_rect.bottom, text.top);
+  EXPECT_LE(label_rect.right, client_rect_of(GetDlgItem(dialog, IDOK), dialog).left);
+  HDC dc = GetDC(label_window);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(label_window, WM_GETFONT, 0, 0)));
+  RECT needed{};
+  DrawTextA(dc, label, -1, &needed, DT_CALCRECT | DT_SINGLELINE);
+  SelectObject(dc, old);
+  ReleaseDC(label_window, dc);
+  EXPECT_LE(needed.right, label_rect.right - label_rect.left);
   char ok[16] = {};
   GetDlgItemTextA(dialog, IDOK, ok, sizeof ok);
   EXPECT_STREQ(ok, "Ok");

@@ -2,7 +2,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -37,7 +39,8 @@ struct Control {
 
 // In tab order: the text box first, so it has the focus when the dialog opens.
 const Control kControls[] = {
-    {kLabelId, 0x0082, WS_CHILD | WS_VISIBLE | SS_LEFT, 0, L"Type your screen saver password:",
+    {kLabelId, 0x0082, WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP, 0,
+     L"Type your screen saver password:",
      180, 180, 2535, 330},
     {kTextId, 0x0081, WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_PASSWORD | ES_AUTOHSCROLL,
      WS_EX_CLIENTEDGE, L"", 180, 540, 2040, 285},
@@ -69,7 +72,7 @@ class Template {
     word(0);                              // standard dialog class
     text(L"Screen Saver Password");
     word(8);  // point size of the dialog font
-    text(L"MS Shell Dlg");
+    text(L"MS Sans Serif");
     for (const Control& c : kControls) {
       align();
       dword(c.style);
@@ -100,9 +103,30 @@ class Template {
   std::vector<WORD> words_;
 };
 
+// Owns a font made for one of the dialog's controls.
+class FontHandle {
+ public:
+  FontHandle() = default;
+  ~FontHandle() { reset(nullptr); }
+  FontHandle(const FontHandle&) = delete;
+  FontHandle& operator=(const FontHandle&) = delete;
+  void reset(HFONT font) {
+    if (font_ != nullptr) DeleteObject(font_);
+    font_ = font;
+  }
+  HFONT get() const { return font_; }
+  explicit operator bool() const { return font_ != nullptr; }
+
+ private:
+  HFONT font_ = nullptr;
+};
+
 }  // namespace
 
 struct CheckPasswordDialog::State {
+  State(const ProcessValues& process_values, const Settings& saver_settings, SaverFlags& saver_flags)
+      : process(process_values), settings(saver_settings), flags(saver_flags) {}
+
   const ProcessValues& process;
   const Settings& settings;
   SaverFlags& flags;
@@ -111,6 +135,7 @@ struct CheckPasswordDialog::State {
   bool timed_out = false;
   bool closing = false;
   bool saver_ending = false;
+  FontHandle label_font;  // only when the label needs a smaller font
 
   HWND text_box() const { return GetDlgItem(window, kTextId); }
 
@@ -126,7 +151,52 @@ struct CheckPasswordDialog::State {
       MoveWindow(GetDlgItem(window, c.id), to_pixels(c.left, tx), to_pixels(c.top, ty),
                  to_pixels(c.width, tx), to_pixels(c.height, ty), FALSE);
     }
+    fit_label();
     SendMessageA(text_box(), EM_SETPASSWORDCHAR, '*', 0);
+  }
+
+  // The label stays on one line so that it never runs into the box below.
+  // Where the system's dialog font is wider than the one the form was laid
+  // out with, the label takes the room up to the Ok button and, if that is
+  // not enough, a slightly smaller size of the same font.
+  void fit_label() {
+    HWND label = GetDlgItem(window, kLabelId);
+    RECT bounds = rect_in_dialog(label);
+    const LONG room = rect_in_dialog(GetDlgItem(window, IDOK)).left - 4 - bounds.left;
+    auto font = reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0));
+    LONG needed = text_width(label, font);
+    LOGFONTA shape{};
+    if (needed > room && font != nullptr && GetObjectA(font, sizeof shape, &shape) != 0) {
+      const LONG sign = shape.lfHeight < 0 ? -1 : 1;
+      for (LONG height = std::abs(shape.lfHeight) - 1; needed > room && height >= 8; --height) {
+        shape.lfHeight = sign * height;
+        label_font.reset(CreateFontIndirectA(&shape));
+        needed = text_width(label, label_font.get());
+      }
+      if (label_font) SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(label_font.get()), FALSE);
+    }
+    const LONG width = std::min(std::max(needed, bounds.right - bounds.left), room);
+    MoveWindow(label, bounds.left, bounds.top, width, bounds.bottom - bounds.top, FALSE);
+  }
+
+  RECT rect_in_dialog(HWND control) const {
+    RECT r{};
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+  }
+
+  static LONG text_width(HWND control, HFONT font) {
+    char text[64] = {};
+    GetWindowTextA(control, text, sizeof text);
+    HDC dc = GetDC(control);
+    if (dc == nullptr) return 0;
+    HGDIOBJ old_font = font != nullptr ? SelectObject(dc, font) : nullptr;
+    RECT needed{0, 0, 0, 0};
+    DrawTextA(dc, text, -1, &needed, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    if (old_font != nullptr) SelectObject(dc, old_font);
+    ReleaseDC(control, dc);
+    return needed.right;
   }
 
   // Ok, or Enter in the text box.
@@ -254,7 +324,7 @@ CheckPasswordDialog::~CheckPasswordDialog() {
 
 void CheckPasswordDialog::show(HWND owner) {
   if (is_open()) return;
-  state_ = std::make_unique<State>(State{process_, settings_, flags_});
+  state_ = std::make_unique<State>(process_, settings_, flags_);
   static const Template dialog_template;  // immutable after first use
   HWND window = CreateDialogIndirectParamA(GetModuleHandleA(nullptr), dialog_template.get(),
                                            owner, &State::dialog_proc,
