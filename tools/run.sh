@@ -23,24 +23,42 @@ while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); d
 Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 export DISPLAY=":$n"
-cleanup() { wineserver -k >/dev/null 2>&1 || true; kill "$xvfb" 2>/dev/null || true; }
+saver=""
+cleanup() {
+  [ -n "$saver" ] && kill "$saver" 2>/dev/null
+  wineserver -k >/dev/null 2>&1 || true
+  kill "$xvfb" 2>/dev/null || true
+}
 trap cleanup EXIT
 for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-wineserver -p >/dev/null 2>&1 </dev/null
-wine cmd /c exit >/dev/null 2>&1 </dev/null
+# Wine's services start in a session of their own with no output, so they
+# never keep this script's terminal or pipes busy.
+setsid wineserver -p >/dev/null 2>&1 </dev/null
+setsid wine cmd /c exit >/dev/null 2>&1 </dev/null
+# There is no window manager on the private display: tell Wine not to wait
+# for one when windows close.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
 
+echo "Running fizzlet.scr ${switch[*]} on the private display $DISPLAY"
 wine "$scr" "${switch[@]}" >/dev/null 2>&1 </dev/null &
 saver=$!
 for i in 1 2 3 4 5 6; do
   sleep 1
   import -window root "$shots/shot-$i.png" 2>/dev/null || true
 done
-win=$(xdotool search --name "screen saver running" 2>/dev/null | head -n 1 || true)
+# End it as a user would: a typed character in the saver window.
+win=$(xdotool search --name "^screen saver running\$" 2>/dev/null | head -n 1 || true)
 if [ -n "$win" ]; then
   xdotool windowfocus "$win" 2>/dev/null || true
-  xdotool key --window "$win" space 2>/dev/null || xdotool key space || true
+  sleep 0.3
+  xdotool key space 2>/dev/null || true
 fi
-for _ in $(seq 30); do kill -0 "$saver" 2>/dev/null || break; sleep 0.1; done
-kill "$saver" 2>/dev/null || true
+ended=no
+for _ in $(seq 50); do
+  if [ -z "$(xdotool search --name "^screen saver running\$" 2>/dev/null)" ]; then ended=yes; break; fi
+  sleep 0.1
+done
+import -window root "$shots/shot-after.png" 2>/dev/null || true
+echo "Saver window gone after the key press: $ended"
 echo "Screenshots: $shots"
 ls "$shots"

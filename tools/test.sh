@@ -2,13 +2,21 @@
 # Builds and runs every test: the native core tests, the same under
 # AddressSanitizer/UBSan, the Windows build with its tests under Wine
 # (unit, registry and end-to-end), the 32-bit Windows build, and each fuzzer
-# for a minute (FIZZLET_FUZZ_SECONDS to change that).
+# for a minute (FIZZLET_FUZZ_SECONDS to change that).  Prints how long each
+# step took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
 
 jobs=$(nproc)
-step() { echo; echo "=== $* ==="; }
+started=$SECONDS
+step_started=$SECONDS
+step() {
+  [ "$step_started" -ne "$started" ] && echo "--- took $((SECONDS - step_started)) s"
+  step_started=$SECONDS
+  echo
+  echo "=== $* ==="
+}
 
 step "native build and tests"
 cmake --preset linux
@@ -33,12 +41,23 @@ step "fuzzers"
 cmake --preset fuzz
 cmake --build --preset fuzz -j "$jobs"
 seconds="${FIZZLET_FUZZ_SECONDS:-60}"
+# Each fuzzer keeps its corpus between runs and writes any crashing input to
+# build/fuzz/artifacts, never into the source tree.
+mkdir -p build/fuzz/artifacts
 for fuzzer in build/fuzz/tests/fuzz_*; do
   [ -x "$fuzzer" ] || continue
-  echo "--- $(basename "$fuzzer") for ${seconds}s"
-  "$fuzzer" -max_total_time="$seconds" -print_final_stats=1 2>&1 | tail -n 3
-  [ "${PIPESTATUS[0]}" -eq 0 ] || { echo "fuzzer $(basename "$fuzzer") failed"; exit 1; }
+  name=$(basename "$fuzzer")
+  corpus="build/fuzz/corpus/$name"
+  mkdir -p "$corpus"
+  echo "--- $name for ${seconds}s"
+  if ! "$fuzzer" -max_total_time="$seconds" -print_final_stats=1 \
+      -artifact_prefix="build/fuzz/artifacts/$name-" "$corpus" >"build/fuzz/$name.log" 2>&1; then
+    tail -n 40 "build/fuzz/$name.log"
+    echo "fuzzer $name failed; the input is in build/fuzz/artifacts"
+    exit 1
+  fi
+  grep -E "stat::number_of_executed_units|stat::peak_rss_mb" "build/fuzz/$name.log" || true
 done
 
-echo
-echo "All tests passed."
+step "done"
+echo "All tests passed in $((SECONDS - started)) s."
