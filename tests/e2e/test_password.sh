@@ -3,155 +3,102 @@
 # with the system's password option on and a stored password, activity opens
 # exactly one "Screen Saver Password" dialog however much more activity
 # follows; a wrong password brings the "Passwords" message and keeps the saver;
-# Cancel (reached with Tab, so dialog navigation is tested too) returns to the
-# animation and the next activity opens the dialog again; the right password
-# typed in another letter case ends the saver.
-set -u
-# --- helpers (Wine session, windows, screenshots) --------------------------
-fail() { echo "FAIL: $*" >&2; exit 1; }
-pass() { echo "PASS (screenshots in $shots)"; exit 0; }
+# Cancel (reached with Tab, so the dialog's keyboard navigation is tested too)
+# returns to the animation and the next activity opens the dialog again; the
+# right password typed in another letter case ends the saver.
+# shellcheck source=tests/e2e/lib.sh
+. "${FIZZLET_E2E_LIB:-$(dirname "$0")/lib.sh}"
 
-saver_session_start() {  # name: a throwaway prefix on the session's display
-  export WINEDEBUG=-all
-  session_dir=$(mktemp -d "/tmp/fizzlet-e2e-$1.XXXXXX")
-  shots=$(mktemp -d "/tmp/fizzlet-shots-$1.XXXXXX")
-  export WINEPREFIX="$session_dir/prefix"
-  xvfb_pid=""
-  saver_pid=""
-  if [ -n "${FIZZLET_WINE_STATE:-}" ] && [ -f "$FIZZLET_WINE_STATE/env" ]; then
-    # shellcheck disable=SC1091
-    DISPLAY=$(. "$FIZZLET_WINE_STATE/env"; echo "$DISPLAY")
-  fi
-  if [ -z "${DISPLAY:-}" ]; then
-    local n
-    for n in $(seq 150 199); do
-      if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-        setsid Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 </dev/null &
-        xvfb_pid=$!
-        DISPLAY=":$n"
-        for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-        break
-      fi
-    done
-  fi
-  export DISPLAY
-  trap saver_session_stop EXIT
-  setsid wineserver -p >/dev/null 2>&1 </dev/null
-  setsid wine cmd /c exit >/dev/null 2>&1 </dev/null
-  [ -n "${FIZZLET_SCR:-}" ] && [ -f "$FIZZLET_SCR" ] || fail "FIZZLET_SCR does not name the built saver"
-}
+SAVER="screen saver running"
+DIALOG="Screen Saver Password"
+MESSAGE="Passwords"
+CONFIG='HKCU\Software\Tarvo Fizzlet Screen Saver\Config'
 
-saver_session_stop() {
-  [ -n "$saver_pid" ] && kill "$saver_pid" 2>/dev/null
-  wineserver -k >/dev/null 2>&1
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  rm -rf "$session_dir"
-}
-
-reg_add() {  # key value type data
-  wine reg add "$1" /v "$2" /t "$3" /d "$4" /f >/dev/null 2>&1 </dev/null || fail "reg add $1 $2"
-}
-set_password_option() { reg_add 'HKCU\Control Panel\Desktop' ScreenSaveUsePassword REG_SZ "$1"; }
-set_setting() { reg_add 'HKCU\Software\Tarvo Fizzlet Screen Saver\Config' "$1" REG_SZ "$2"; }
-scramble() {  # the stored form of a password
+# The stored form of a password: each character XOR the key character after
+# its position, written as two letters (high half down from z, low half up
+# from a).
+scramble() {
   python3 -c 'import sys
 k = "qeLWN"
 print("".join(chr(ord("z") - (x >> 4)) + chr(ord("a") + (x & 15))
               for x in (ord(c) ^ ord(k[i % 5]) for i, c in enumerate(sys.argv[1], 1))))' "$1"
 }
-store_password() { set_setting misc "$(scramble "$1")"; }
-
-start_saver() {  # [path of fizzlet.scr]
-  wine "${1:-$FIZZLET_SCR}" /s >/dev/null 2>&1 </dev/null &
-  saver_pid=$!
-}
-wait_for_saver_exit() {  # seconds
-  local i state
-  for i in $(seq $(($1 * 10))); do
-    state=$(ps -o stat= -p "$saver_pid" 2>/dev/null | cut -c1)
-    if [ -z "$state" ] || [ "$state" = Z ]; then wait "$saver_pid" 2>/dev/null; saver_pid=""; return 0; fi
+# Gives the window the keyboard and waits until X reports that it has it,
+# so that no typed letter goes astray.
+focus() {
+  local id i
+  id=$(e2e_windows "$1" | head -n 1)
+  [ -n "$id" ] || return 1
+  for i in $(seq 20); do
+    xdotool windowfocus "$id" 2>/dev/null
+    [ "$(xdotool getwindowfocus 2>/dev/null)" = "$id" ] && { sleep 0.1; return 0; }
     sleep 0.1
   done
   return 1
 }
-
-find_window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1; }
-count_windows() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | wc -l; }
-window_exists() { [ -n "$(find_window "$1")" ]; }
-wait_for_window() {  # caption seconds: prints the window id
-  local i id
-  for i in $(seq $(($2 * 10))); do
-    id=$(find_window "$1")
-    if [ -n "$id" ]; then echo "$id"; return 0; fi
-    sleep 0.1
-  done
-  return 1
+press() {  # caption key...: keys to the window once it has the keyboard
+  focus "$1" || e2e_fail "could not give \"$1\" the keyboard"
+  shift
+  xdotool key --delay 80 "$@"
 }
-wait_for_no_window() {  # caption seconds
-  local i
-  for i in $(seq $(($2 * 10))); do
-    window_exists "$1" || return 0
-    sleep 0.1
-  done
-  return 1
+type_into() {  # caption text: typed, then Enter
+  focus "$1" || e2e_fail "could not give \"$1\" the keyboard"
+  xdotool type --delay 60 "$2"
+  sleep 0.3
+  xdotool key Return
+}
+shot() {
+  local folder="${FIZZLET_E2E_SHOTS:-$E2E_DIR}/$E2E_NAME"
+  mkdir -p "$folder"
+  e2e_screenshot "$folder/$1.png"
 }
 
-shot() { import -window root "$shots/$1.png" 2>/dev/null; }
-shots_differ() {  # label label: true when the two screenshots differ
-  local changed
-  changed=$(compare -metric AE "$shots/$1.png" "$shots/$2.png" null: 2>&1 >/dev/null)
-  [ "${changed%% *}" != "0" ]
-}
-# ---------------------------------------------------------------------------
+e2e_setup
+# No window manager here: let closing windows go at once.
+e2e_reg_add 'HKCU\Software\Wine\X11 Driver' Managed REG_SZ N
+e2e_reg_add 'HKCU\Control Panel\Desktop' ScreenSaveUsePassword REG_SZ 1
+e2e_reg_add "$CONFIG" misc REG_SZ "$(scramble Pop42)"
+e2e_reg_add "$CONFIG" audio_on REG_SZ 0
 
-saver_session_start password
-set_password_option 1
-store_password "Pop42"
-set_setting audio_on 0
-
-start_saver
-saver=$(wait_for_window "screen saver running" 15) || fail "the saver window never appeared"
+e2e_start_saver /s
+e2e_wait_window "$SAVER" 15 >/dev/null || e2e_fail "the saver window never appeared"
 sleep 2
 shot running
 
 # Activity: a character key on the saver.
-xdotool windowfocus "$saver" 2>/dev/null; xdotool key --window "$saver" a
-dialog=$(wait_for_window "Screen Saver Password" 5) || fail "activity did not open the password dialog"
+press "$SAVER" a
+e2e_wait_window "$DIALOG" 5 >/dev/null || e2e_fail "activity did not open the password dialog"
 sleep 0.5
 shot dialog
-# More activity while it is open: keys and a burst of mouse moves over the saver.
-xdotool key --window "$saver" b c d
+# More activity while it is open: keys on the saver and a burst of mouse moves.
+press "$SAVER" b c d
 for i in $(seq 40); do xdotool mousemove $((100 + i * 7)) $((100 + i * 3)); sleep 0.02; done
 sleep 1
-[ "$(count_windows "Screen Saver Password")" -eq 1 ] || fail "more activity opened a second dialog"
+[ "$(e2e_window_count "$DIALOG")" -eq 1 ] || e2e_fail "more activity opened a second dialog"
 
 # A wrong password: the message, and the saver goes on.
-xdotool windowfocus "$dialog"; sleep 0.2
-xdotool type --delay 40 "wrong"; xdotool key Return
-message=$(wait_for_window "Passwords" 5) || fail "a wrong password did not bring the Passwords message"
+type_into "$DIALOG" wrong
+e2e_wait_window "$MESSAGE" 5 >/dev/null || e2e_fail "a wrong password did not bring the Passwords message"
 sleep 0.3
 shot wrong-password
-xdotool windowfocus "$message"; sleep 0.2; xdotool key Return
-wait_for_no_window "Passwords" 5 || fail "the Passwords message did not close"
-window_exists "Screen Saver Password" || fail "the dialog closed after a wrong password"
-window_exists "screen saver running" || fail "the saver ended after a wrong password"
+press "$MESSAGE" Return
+e2e_wait_no_window "$MESSAGE" 5 || e2e_fail "the Passwords message did not close"
+[ "$(e2e_window_count "$DIALOG")" -eq 1 ] || e2e_fail "the dialog closed after a wrong password"
+[ "$(e2e_window_count "$SAVER")" -eq 1 ] || e2e_fail "the saver ended after a wrong password"
 
 # Cancel with the keyboard: Tab to Ok, Tab to Cancel, Space presses it.
-xdotool windowfocus "$dialog"; sleep 0.2
-xdotool key Tab Tab space
-wait_for_no_window "Screen Saver Password" 5 || fail "Cancel did not close the dialog"
+press "$DIALOG" Tab Tab space
+e2e_wait_no_window "$DIALOG" 5 || e2e_fail "Cancel did not close the dialog"
 sleep 1
-window_exists "screen saver running" || fail "the saver ended on Cancel"
+[ "$(e2e_window_count "$SAVER")" -eq 1 ] || e2e_fail "the saver ended on Cancel"
 shot after-cancel
 
 # The next activity opens the dialog again; the right password in another
-# case ends the saver.
-xdotool windowfocus "$saver" 2>/dev/null; xdotool key --window "$saver" x
-dialog=$(wait_for_window "Screen Saver Password" 5) || fail "activity after Cancel did not reopen the dialog"
-[ "$(count_windows "Screen Saver Password")" -eq 1 ] || fail "two dialogs after reopening"
-xdotool windowfocus "$dialog"; sleep 0.2
-xdotool type --delay 40 "pOP42"; xdotool key Return
-wait_for_no_window "screen saver running" 5 || fail "the right password did not end the saver"
-window_exists "Passwords" && fail "the right password was refused"
-wait_for_saver_exit 5 || fail "the saver process did not end"
-pass
+# letter case ends the saver.
+press "$SAVER" x
+e2e_wait_window "$DIALOG" 5 >/dev/null || e2e_fail "activity after Cancel did not reopen the dialog"
+[ "$(e2e_window_count "$DIALOG")" -eq 1 ] || e2e_fail "two dialogs after reopening"
+type_into "$DIALOG" pOP42
+e2e_wait_no_window "$SAVER" 5 || e2e_fail "the right password did not end the saver"
+[ "$(e2e_window_count "$MESSAGE")" -eq 0 ] || e2e_fail "the right password was refused"
+e2e_pass
