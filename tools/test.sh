@@ -3,39 +3,45 @@
 # AddressSanitizer/UBSan, the Windows build with its tests under Wine
 # (unit, registry and end-to-end), the 32-bit Windows build, and each fuzzer
 # for a minute (FIZZLET_FUZZ_SECONDS to change that).  Prints how long each
-# step took.
+# step took.  A failing test does not stop the later steps; the script ends
+# with a list of the failed steps and a non-zero status.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
 
 jobs=$(nproc)
 started=$SECONDS
-step_started=$SECONDS
+step_started=""
 step() {
-  [ "$step_started" -ne "$started" ] && echo "--- took $((SECONDS - step_started)) s"
+  if [ -n "$step_started" ]; then echo "--- took $((SECONDS - step_started)) s"; fi
   step_started=$SECONDS
   echo
   echo "=== $* ==="
 }
 
+failed=()
+# Configures and builds a preset (a failure here ends the script) and, when
+# asked, runs its tests (a failure here is recorded).
+preset() {
+  local name="$1" run_tests="$2"
+  cmake --preset "$name"
+  cmake --build --preset "$name" -j "$jobs"
+  if [ "$run_tests" = yes ] && ! ctest --preset "$name"; then
+    failed+=("$name tests")
+  fi
+}
+
 step "native build and tests"
-cmake --preset linux
-cmake --build --preset linux -j "$jobs"
-ctest --preset linux
+preset linux yes
 
 step "sanitizer build and tests"
-cmake --preset linux-asan
-cmake --build --preset linux-asan -j "$jobs"
-ctest --preset linux-asan
+preset linux-asan yes
 
 step "Windows x86_64 build and tests under Wine"
-cmake --preset windows
-cmake --build --preset windows -j "$jobs"
-ctest --preset windows
+preset windows yes
 
 step "Windows i686 build"
-cmake --preset windows-x86
-cmake --build --preset windows-x86 -j "$jobs"
+preset windows-x86 no
 
 step "fuzzers"
 cmake --preset fuzz
@@ -54,10 +60,15 @@ for fuzzer in build/fuzz/tests/fuzz_*; do
       -artifact_prefix="build/fuzz/artifacts/$name-" "$corpus" >"build/fuzz/$name.log" 2>&1; then
     tail -n 40 "build/fuzz/$name.log"
     echo "fuzzer $name failed; the input is in build/fuzz/artifacts"
-    exit 1
+    failed+=("$name")
+    continue
   fi
   grep -E "stat::number_of_executed_units|stat::peak_rss_mb" "build/fuzz/$name.log" || true
 done
 
 step "done"
+if [ ${#failed[@]} -gt 0 ]; then
+  echo "FAILED after $((SECONDS - started)) s: ${failed[*]}"
+  exit 1
+fi
 echo "All tests passed in $((SECONDS - started)) s."
