@@ -116,15 +116,20 @@ stop_saver() {  # ends a saver that a test leaves running
 
 shot() { import -window root "$shots/$1.png" 2>/dev/null || fail "screenshot $1"; }
 
-# golden_pixels SHOT X Y W H: pixels in the rectangle that are clearly warm
-# (red well above blue, not dark) - the kernels' gold and the pieces' cream.
-golden_pixels() {
-  # (R - B > 8 %) x (R > 35 %), by channel arithmetic (-fx is far slower).
+# colour_pixels SHOT X Y W H MIN_RED_MINUS_BLUE: pixels in the rectangle with
+# red above 35 % and red - blue above the given percentage, by channel
+# arithmetic (-fx is far slower).
+colour_pixels() {
   convert "$shots/$1.png" -crop "$4x$5+$2+$3" +repage -separate \
-    \( -clone 0 -clone 2 -compose minus_src -composite -threshold 8% \) \
+    \( -clone 0 -clone 2 -compose minus_src -composite -threshold "$6%" \) \
     \( -clone 0 -threshold 35% \) -delete 0-2 -compose multiply -composite \
     -format '%[fx:round(mean*w*h)]\n' info: 2>/dev/null
 }
+# gold_pixels SHOT X Y W H: the deep gold of unpopped kernels (pieces are a
+# paler cream and hardly count).
+gold_pixels() { colour_pixels "$@" 40; }
+# warm_pixels SHOT X Y W H: any colour of the animation, gold or cream.
+warm_pixels() { colour_pixels "$@" 8; }
 # lit_pixels SHOT X Y W H: pixels that are not black.
 lit_pixels() {
   convert "$shots/$1.png" -crop "$4x$5+$2+$3" +repage -colorspace Gray -threshold 4% \

@@ -19,22 +19,22 @@ echo "$geometry" | grep -q "Geometry: ${screen_w}x${screen_h}" || fail "window d
 sleep 3
 shot early
 band=48  # the kernels (32 pixels high) roll in the bottom rows
-bottom=$(golden_pixels early 0 $((screen_h - band)) "$screen_w" "$band")
-note "golden pixels in the bottom $band rows after 3 s: $bottom"
+bottom=$(gold_pixels early 0 $((screen_h - band)) "$screen_w" "$band")
+note "kernel-gold pixels in the bottom $band rows after 3 s: $bottom"
 [ "$bottom" -ge 300 ] || fail "no kernels along the bottom (golden pixels: $bottom)"
 
 # Everything lit is the animation's warm colours: the black window hides
 # whatever was on the screen before (Xvfb's grey root pattern).
 lit=$(lit_pixels early 0 0 "$screen_w" "$screen_h")
-warm=$(golden_pixels early 0 0 "$screen_w" "$screen_h")
+warm=$(warm_pixels early 0 0 "$screen_w" "$screen_h")
 note "lit pixels: $lit, of which warm: $warm"
 [ $((lit - warm)) -le $((screen_w * screen_h / 100)) ] || fail "the screen is not black behind the kernels"
 
 sleep 5
 shot later
 air_h=$((screen_h - 150))
-air=$(golden_pixels later 0 0 "$screen_w" "$air_h")
-note "golden pixels above the bottom 150 rows after 8 s: $air"
+air=$(warm_pixels later 0 0 "$screen_w" "$air_h")
+note "warm (piece) pixels above the bottom 150 rows after 8 s: $air"
 [ "$air" -ge 300 ] || fail "no pieces in the air (golden pixels: $air)"
 
 stop_saver
