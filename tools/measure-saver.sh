@@ -87,8 +87,12 @@ memory() {  # private (dirty) and resident memory of the saver, kB
   awk '/^Private_Dirty:/ {p = $2} /^Rss:/ {r = $2} END {printf "private %d kB, resident %d kB", p, r}' \
     "/proc/$pid/smaps_rollup"
 }
-objects() {  # the last GetGuiResources sample of the log
-  awk '$1 == "r" {g = $4; u = $5; b = $6} END {printf "GDI objects %s, USER objects %s, private bytes %s (as the program sees them)", g, u, b}' "$log"
+objects() {  # the last GetGuiResources sample of the log (Wine's is a stub that gives 0)
+  awk '$1 == "r" {g = $4; u = $5; b = $6}
+    END {
+      if (g == 0 && u == 0) print "GDI/USER objects: GetGuiResources gives 0 here (not implemented by Wine)"
+      else printf "GDI objects %s, USER objects %s, private bytes %s (as the program sees them)\n", g, u, b
+    }' "$log"
 }
 
 sleep 3  # set-up and the first frames
