@@ -89,11 +89,11 @@ def quantize(rgb, inside):
 
 
 def quantize_picture(rgb):
-    """A whole picture (black background included) to 256 colours with
-    Floyd-Steinberg dithering; entry 0 is black."""
+    """A whole picture (black background included) to 256 colours; entry 0
+    is black.  No dithering: 255 colours are plenty for these few hues, and
+    dither noise would speckle the black background."""
     img = Image.fromarray(rgb)
-    q = img.quantize(colors=255, method=Image.Quantize.MEDIANCUT,
-                     dither=Image.Dither.FLOYDSTEINBERG)
+    q = img.quantize(colors=255, method=Image.Quantize.MEDIANCUT, dither=Image.Dither.NONE)
     pal = np.array(q.getpalette()[:255 * 3]).reshape(-1, 3)
     idx = np.array(q, dtype=np.uint8).astype(np.int32)
     # Put pure black at entry 0 (merging it if the quantizer made one).
@@ -162,7 +162,7 @@ def paste(canvas, rgb, cov, x, y):
 def scatter_pieces(canvas, rng, cols, rows, lo, hi, region):
     """Popped pieces of random sizes spread over region (x0, y0, x1, y1): one
     per cell of a cols x rows grid, jittered, drawn in random order.  Those
-    drawn first are dimmer and browner, as if further back."""
+    drawn first are a little dimmer, as if further back."""
     x0, y0, x1, y1 = region
     spots = [(c, r) for r in range(rows) for c in range(cols)]
     order = rng.permutation(len(spots))
@@ -174,7 +174,7 @@ def scatter_pieces(canvas, rng, cols, rows, lo, hi, region):
         cy = y0 + (r + rng.uniform(0.2, 0.8)) * (y1 - y0) / rows
         rgb, cov = popcorn.render_piece(w, h, int(rng.integers(1 << 30)), factor=3)
         near = i / max(1, len(spots) - 1)
-        rgb = rgb * (0.72 + 0.28 * near) * np.array([1.0, 0.96 + 0.04 * near, 0.88 + 0.12 * near])
+        rgb = rgb * (0.86 + 0.14 * near)
         paste(canvas, rgb, cov, int(cx - w / 2), int(cy - h / 2))
 
 
