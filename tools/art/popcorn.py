@@ -277,8 +277,8 @@ def render_piece(width, height, seed, factor=4):
     # Warm fill light in the shadows keeps them creamy rather than grey.
     light = (AMBIENT * (1 - 0.55 * cavity)[..., None]
              + SUN * (diffuse * (1 - 0.35 * cavity))[..., None])
-    spec = np.clip(n @ HALF, 0, 1)
-    sheen = np.where(hull_mask, 0.55 * spec ** 30, 0.08 * spec ** 8)
+    gloss = np.clip(n @ HALF, 0, 1)
+    sheen = np.where(hull_mask, 0.55 * gloss ** 30, 0.08 * gloss ** 8)
     rgb = albedo * light + sheen[..., None]
     rgb = np.clip(rgb, 0, 1)
     colour, cov = downsample(rgb, inside, factor)
@@ -350,8 +350,8 @@ def render_kernel(angle_deg, factor=8, size=32, edge_dim=0.35):
     albedo = mix(albedo, GOLD_DARK, rim * (1 - tipness) * 0.8)
 
     diffuse = np.clip(n @ LIGHT, 0, 1)
-    spec = np.clip(n @ HALF, 0, 1) ** 45
+    gloss = np.clip(n @ HALF, 0, 1) ** 45
     shade = 0.38 + 0.72 * diffuse
-    rgb = albedo * shade[..., None] + 0.85 * spec[..., None] * np.array([1.0, 0.97, 0.85])
+    rgb = albedo * shade[..., None] + 0.85 * gloss[..., None] * np.array([1.0, 0.97, 0.85])
     rgb = np.clip(rgb, 0, 1)
     return downsample(rgb, inside, factor, edge_dim=edge_dim)
