@@ -74,20 +74,6 @@ TEST(Animation, TakesItsCountsFromTheSettings) {
   animation.init(800, 600, settings, 65536, 1);
   EXPECT_EQ(animation.motion().total_fizzlet, 1);
   EXPECT_EQ(animation.sprites().high_colour, 1);
-
-  // One frame erases, moves, draws and presents.
-  const testing::TestSheets sheets = testing::make_test_sheets();
-  SoftwareSurface copy(800, 600), work(800, 600), screen(800, 600);
-  const SoftwareSurface sprite = SoftwareSurface::from_image(sheets.sprite);
-  const SoftwareSurface mask = SoftwareSurface::from_image(sheets.mask);
-  settings.total_fizzlet = 100;
-  animation.init(800, 600, settings, 65536, 3);
-  const CompositorSurfaces surfaces{copy, work, sprite, mask, screen};
-  animation.frame(surfaces);
-  EXPECT_FALSE(all_black(work));
-  EXPECT_TRUE(same_pixels(screen, work));
-  Animation::repaint(surfaces);
-  EXPECT_TRUE(all_black(screen));
 }
 
 }  // namespace
