@@ -6,17 +6,16 @@
 set -u
 # shellcheck source=saver_lib.sh
 . "$(dirname "$0")/saver_lib.sh"
-saver_session_start close
+saver_session_start
 set_setting audio_on 0
 
 start_saver
 sleep 1.5
-t0=$(now_ms)
+t0=$(e2e_now_ms)
 wine taskkill /im "$(basename "$FIZZLET_SCR")" >/dev/null 2>&1 </dev/null
 ms=$(ms_until_gone 3000) || fail "a close request (taskkill) did not end the saver"
-wait "$saver_pid" 2>/dev/null
+reap_saver
 rc=$?
-saver_pid=""
 [ "$rc" -eq 0 ] || fail "the saver exited with code $rc after a close request"
 note "taskkill: window gone after $ms ms (taskkill start-up included), exit code 0"
 
@@ -24,8 +23,7 @@ start_saver
 sleep 1.5
 press alt+F4
 ms=$(ms_until_gone 1500) || fail "Alt+F4 did not end the saver"
-wait "$saver_pid" 2>/dev/null
-saver_pid=""
+reap_saver
 note "Alt+F4: window gone after $ms ms"
 
 wine reg add 'HKCU\Control Panel\Desktop' /v ScreenSaveUsePassword /d 1 /f >/dev/null 2>&1 </dev/null

@@ -5,7 +5,7 @@
 set -u
 # shellcheck source=saver_lib.sh
 . "$(dirname "$0")/saver_lib.sh"
-saver_session_start display
+saver_session_start
 
 set_setting total_fizzlet 100
 set_setting pop_chance 50

@@ -7,7 +7,7 @@
 set -u
 # shellcheck source=saver_lib.sh
 . "$(dirname "$0")/saver_lib.sh"
-saver_session_start keys
+saver_session_start
 set_setting audio_on 0
 
 xdotool mousemove 300 300
@@ -29,7 +29,6 @@ for key in q space Return Escape; do
   press "$key"
   ms=$(ms_until_gone 1500) || fail "$key did not end the saver within 1.5 s"
   note "$key: window gone after $ms ms"
-  wait "$saver_pid" 2>/dev/null
-  saver_pid=""
+  reap_saver
 done
 echo "PASS"

@@ -7,7 +7,7 @@
 set -u
 # shellcheck source=saver_lib.sh
 . "$(dirname "$0")/saver_lib.sh"
-saver_session_start mouse
+saver_session_start
 set_setting audio_on 0
 
 moves() {  # count: distinct positions, 50 ms apart, in one xdotool run
@@ -27,10 +27,9 @@ sleep 2
 note "20 moves: saver still running"
 
 sleep 2
-t0=$(now_ms)
+t0=$(e2e_now_ms)
 moves 45
 ms=$(ms_until_gone 3000) || fail "45 mouse moves did not end the saver"
 note "45 moves: window gone $ms ms after the first move"
-wait "$saver_pid" 2>/dev/null
-saver_pid=""
+reap_saver
 echo "PASS"

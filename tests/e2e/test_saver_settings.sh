@@ -5,7 +5,7 @@
 set -u
 # shellcheck source=saver_lib.sh
 . "$(dirname "$0")/saver_lib.sh"
-saver_session_start settings
+saver_session_start
 
 runs_until_key() {  # label [path of fizzlet.scr]
   start_saver "${2:-}"
@@ -17,9 +17,8 @@ runs_until_key() {  # label [path of fizzlet.scr]
   [ "$lit" -ge 100 ] || fail "$1: nothing is drawn (lit pixels: $lit)"
   press x
   ms=$(ms_until_gone 1500) || fail "$1: a key did not end the saver"
-  wait "$saver_pid" 2>/dev/null
+  reap_saver
   local rc=$?
-  saver_pid=""
   [ "$rc" -eq 0 ] || fail "$1: the saver exited with code $rc"
   note "$1: animated ($lit lit pixels), ended $ms ms after the key"
 }
@@ -42,7 +41,7 @@ set_setting audio_on 0
 runs_until_key audio-off
 
 # Music on, but no music files beside the program.
-lonely="$session_dir/lonely"
+lonely="$E2E_DIR/lonely"
 mkdir -p "$lonely"
 cp "$FIZZLET_SCR" "$lonely/"
 set_setting total_fizzlet 50
