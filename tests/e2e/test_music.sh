@@ -18,19 +18,38 @@ shot() {
   echo "$folder/$1.png"
 }
 
+running() {  # true while the saver process started last is alive
+  local state
+  state=$(ps -o stat= -p "$E2E_SAVER_PID" 2>/dev/null | cut -c1)
+  [ -n "$state" ] && [ "$state" != Z ]
+}
+
 check_run() {  # label: the saver animates, then a key ends it
-  local label="$1" first second changed
-  e2e_wait_window "$SAVER" 15 >/dev/null || e2e_fail "$label: the saver window never appeared"
+  local label="$1" first second changed i
+  for i in $(seq 150); do
+    [ -n "$(xdotool search --onlyvisible --name "^$SAVER\$" 2>/dev/null)" ] && break
+    running || e2e_fail "$label: the saver ended before its window showed"
+    sleep 0.1
+  done
+  [ -n "$(xdotool search --onlyvisible --name "^$SAVER\$" 2>/dev/null)" ] ||
+    e2e_fail "$label: the saver window never appeared"
   sleep 3
   first=$(shot "$label-a")
   sleep 1
   second=$(shot "$label-b")
+  running || e2e_fail "$label: the saver ended by itself"
   changed=$(compare -metric AE "$first" "$second" null: 2>&1 >/dev/null)
   [ "${changed%% *}" != "0" ] ||
     e2e_fail "$label: the screen did not change in a second: the animation stands still"
-  [ "$(e2e_window_count "$SAVER")" -eq 1 ] || e2e_fail "$label: the saver ended by itself"
   e2e_key "$SAVER" space
   e2e_wait_no_window "$SAVER" 5 || e2e_fail "$label: a key did not end the saver"
+  # The next run must not meet this saver's window as "already running".
+  for i in $(seq 50); do
+    running || break
+    sleep 0.1
+  done
+  running && e2e_fail "$label: the saver process did not end"
+  wait "$E2E_SAVER_PID" 2>/dev/null
   e2e_log "$label: animated and ended on a key"
 }
 
