@@ -292,7 +292,7 @@ GOLD_DARK = np.array((150, 70, 8)) / 255
 GOLD = np.array((236, 150, 28)) / 255
 GOLD_LIGHT = np.array((255, 205, 86)) / 255
 TIP = np.array((246, 230, 186)) / 255
-GERM = np.array((250, 212, 120)) / 255
+GERM = np.array((255, 226, 140)) / 255
 
 
 def _teardrop_sdf(u, v):
@@ -340,7 +340,7 @@ def render_kernel(angle_deg, factor=8, size=32, edge_dim=0.35):
 
     # Surface markings in the kernel's own frame.
     tipness = np.clip((U - 7.0) / 5.5, 0, 1)
-    germ = np.clip(1 - np.hypot((U - 3.0) / 6.5, (V + 3.8) / 2.6), 0, 1)
+    germ = np.clip(1.3 - 1.3 * np.hypot((U - 3.0) / 6.5, (V + 3.6) / 2.8), 0, 1)
     streak = np.clip(1 - np.abs(V - 4.6 + 0.03 * U * U) / 2.4, 0, 1) * np.clip((U + 10) / 6, 0, 1) \
         * np.clip((8 - U) / 5, 0, 1)
     albedo = mix(GOLD, GOLD_LIGHT, 0.9 * streak)
@@ -352,6 +352,9 @@ def render_kernel(angle_deg, factor=8, size=32, edge_dim=0.35):
     diffuse = np.clip(n @ LIGHT, 0, 1)
     gloss = np.clip(n @ HALF, 0, 1) ** 45
     shade = 0.38 + 0.72 * diffuse
+    # The tip cap is thin and lets light through: it stays pale even on the
+    # shadow side, so it catches the eye as the kernel turns.
+    shade = shade + (np.maximum(shade, 0.9) - shade) * tipness
     rgb = albedo * shade[..., None] + 0.85 * gloss[..., None] * np.array([1.0, 0.97, 0.85])
     rgb = np.clip(rgb, 0, 1)
     return downsample(rgb, inside, factor, edge_dim=edge_dim)
