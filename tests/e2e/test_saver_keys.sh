@@ -2,7 +2,7 @@
 # Keys and clicks: clicking without moving and an arrow key do not end the
 # saver; a letter, Space, Enter and Escape each end it at the end of the
 # current frame.  The time from the key to the window's disappearance is
-# printed (specified: within half a second; failed above 1.5 s so that a busy
+# printed (the aim is under half a second; failed only above 1.5 s so that a busy
 # machine does not make the test flaky).
 set -u
 # shellcheck source=saver_lib.sh
