@@ -20,7 +20,6 @@ Pictures written:
 """
 
 import argparse
-import math
 import os
 import sys
 
