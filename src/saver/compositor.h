@@ -41,7 +41,10 @@ void blit_old_sprites(Sprites& sprites, const CompositorSurfaces& surfaces);
 // Draw step: through the mask (up to 256 colours) or additively.
 void blit_new_sprites(const Sprites& sprites, const CompositorSurfaces& surfaces);
 // Present step: copies each kernel's update rectangle from the work surface
-// to the screen.
+// to the screen.  So that nothing is left behind on the screen, it also shows
+// the cleaned place of a piece taken out of play this frame and of a kernel
+// whose cell has just become smaller; a kernel that came into play this frame
+// is shown at its new place only.
 void blit_flicker_free(const Sprites& sprites, const CompositorSurfaces& surfaces);
 
 // 2 ^ (bits * planes), with the display's values taken as 16-bit integers.
