@@ -41,8 +41,11 @@ check_run() {  # label: the saver animates, then a key ends it
   changed=$(compare -metric AE "$first" "$second" null: 2>&1 >/dev/null)
   [ "${changed%% *}" != "0" ] ||
     e2e_fail "$label: the screen did not change in a second: the animation stands still"
+  # A key in the last frame of an 80-frame activity window is discarded by
+  # design: a second key then ends it.
   e2e_key "$SAVER" space
-  e2e_wait_no_window "$SAVER" 5 || e2e_fail "$label: a key did not end the saver"
+  e2e_wait_no_window "$SAVER" 3 || { e2e_key "$SAVER" space; e2e_wait_no_window "$SAVER" 5; } ||
+    e2e_fail "$label: a key did not end the saver"
   # The next run must not meet this saver's window as "already running".
   for i in $(seq 50); do
     running || break
