@@ -54,14 +54,9 @@ MemorySurface MemorySurface::compatible(HDC reference, int width, int height) {
   return surface;
 }
 
-MemorySurface MemorySurface::from_resource(HINSTANCE instance, int resource_id, HDC reference) {
-  // Loaded as a DIB section, so that the picture's own colours (and a mask's
-  // black and white, from its colour table) are what GDI converts from.
-  UniqueBitmap picture(static_cast<HBITMAP>(LoadImageA(
-      instance, MAKEINTRESOURCEA(resource_id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-  if (!picture) return {};
+MemorySurface MemorySurface::from_bitmap(HBITMAP picture, HDC reference) {
   BITMAP info{};
-  if (GetObjectA(picture.get(), sizeof(info), &info) == 0) return {};
+  if (picture == nullptr || GetObjectA(picture, sizeof(info), &info) == 0) return {};
   const int width = static_cast<int>(info.bmWidth);
   // A top-down picture reports a negative height.
   const int height = info.bmHeight < 0 ? -static_cast<int>(info.bmHeight)
@@ -72,9 +67,17 @@ MemorySurface MemorySurface::from_resource(HINSTANCE instance, int resource_id, 
   MemorySurface surface = compatible(reference, width, height);
   UniqueDc picture_dc(CreateCompatibleDC(reference));
   if (!surface || !picture_dc) return {};
-  const Selection selected(picture_dc.get(), picture.get());
+  const Selection selected(picture_dc.get(), picture);
   BitBlt(surface.dc(), 0, 0, width, height, picture_dc.get(), 0, 0, SRCCOPY);
   return surface;
+}
+
+MemorySurface MemorySurface::from_resource(HINSTANCE instance, int resource_id, HDC reference) {
+  // Loaded as a DIB section, so that the picture's own colours (and a mask's
+  // black and white, from its colour table) are what GDI converts from.
+  const UniqueBitmap picture(static_cast<HBITMAP>(LoadImageA(
+      instance, MAKEINTRESOURCEA(resource_id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+  return from_bitmap(picture.get(), reference);
 }
 
 }  // namespace fizzlet::win32

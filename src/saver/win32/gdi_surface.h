@@ -111,8 +111,10 @@ class MemorySurface final : public GdiSurface {
 
   // A black width x height bitmap compatible with reference (the screen).
   static MemorySurface compatible(HDC reference, int width, int height);
-  // A bitmap resource of this program, converted to the format of reference
-  // (a mask's 0 bits become black and its 1 bits white).
+  // A copy of picture in the format of reference (a 1-bit picture's colours
+  // come from its colour table: a mask's black and white stay so).
+  static MemorySurface from_bitmap(HBITMAP picture, HDC reference);
+  // A bitmap resource of this program, converted the same way.
   static MemorySurface from_resource(HINSTANCE instance, int resource_id, HDC reference);
 
   explicit operator bool() const { return bitmap_ != nullptr; }
