@@ -9,7 +9,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 #include <cstdlib>
 
 #include "saver/animation.h"
@@ -54,6 +56,12 @@ void BM_Frame(benchmark::State& state) {
 
 BENCHMARK(BM_Frame)
     ->ArgNames({"w", "h", "bits"})
+    // On a shared machine the fastest repetition is the one least disturbed
+    // by others; report it beside the median.
+    ->ComputeStatistics("min",
+                        [](const std::vector<double>& v) {
+                          return *std::min_element(v.begin(), v.end());
+                        })
     ->Args({1920, 1080, 32})
     ->Args({1920, 1080, 8})
     ->Args({3840, 2160, 32})
