@@ -15,8 +15,7 @@ runs_until_key() {  # label [path of fizzlet.scr]
   local lit
   lit=$(lit_pixels "$1" 0 0 "$screen_w" "$screen_h")
   [ "$lit" -ge 100 ] || fail "$1: nothing is drawn (lit pixels: $lit)"
-  press x
-  ms=$(ms_until_gone 1500) || fail "$1: a key did not end the saver"
+  ms=$(end_with_key x) || fail "$1: a key did not end the saver"
   reap_saver
   local rc=$?
   [ "$rc" -eq 0 ] || fail "$1: the saver exited with code $rc"
