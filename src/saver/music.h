@@ -59,9 +59,6 @@ class Music {
   void handle_music(const Settings& settings, const std::string& app_folder);
   // Asks the player for its mode; "stopped" ends the current piece.
   void music_status_update();
-  // The player itself has reported the end of the piece (for example by a
-  // completion notification): the next frame starts the next one.
-  void music_piece_ended() { music_playing_ = 0; }
   // Closes the player when music is on.
   void music_off(const Settings& settings);
 

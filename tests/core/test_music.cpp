@@ -108,11 +108,9 @@ TEST(MusicSequence, StartsAfterTheRandomSlotAndGoesOnInOrderAroundTheList) {
   EXPECT_EQ(opened, (std::vector<std::string>{"open " + path_of(1), "open " + path_of(2),
                                               "open " + path_of(3)}));
 
-  // A notification of the end works like the stopped mode; so does a device
-  // that is no longer open.
-  music.music_piece_ended();
-  EXPECT_EQ(music.music_playing(), 0);
+  // A device that is no longer open has stopped too.
   music.handle_music(on, kFolder);
+  EXPECT_EQ(music.music_playing(), 1);
   player.reported = PlayerMode::not_open;
   music.music_status_update();
   EXPECT_EQ(music.music_playing(), 0);

@@ -88,16 +88,10 @@ bool SaverMusic::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
     return true;
   }
   if (message == MM_MCINOTIFY) {
-    // A notification about the device that plays now: it has finished (or
-    // failed).  Ask for the mode, and if the sequencer still claims to play
-    // after reporting success, believe the notification.
-    const auto device = static_cast<UINT>(lparam);
-    if (device != 0 && device == player_.device_id()) {
-      music_.music_status_update();
-      if ((wparam & (MCI_NOTIFY_SUCCESSFUL | MCI_NOTIFY_FAILURE)) != 0) {
-        music_.music_piece_ended();
-      }
-    }
+    // The sequencer reports that the piece has finished, failed or been
+    // closed.  Only the device's own mode decides: a late notification about
+    // an earlier piece (device ids are reused) must not end the current one.
+    if (static_cast<UINT>(lparam) == player_.device_id()) music_.music_status_update();
     return true;
   }
   return false;
