@@ -13,9 +13,10 @@
 //                     (takes MM_MCINOTIFY and the WM_TIMER with kMusicStatusTimerId)
 //
 // Status updates come from two sources: MM_MCINOTIFY, sent by the sequencer
-// when a piece ends (play ... notify), and a timer every kMusicStatusPeriodMs
-// that asks the device for its mode, because some sequencers never send the
-// notification.  Either one clears music_playing when the piece has ended.
+// when a piece ends (play ... notify), and a timer every kMusicStatusPeriodMs,
+// because some sequencers never send the notification.  Both ask the device
+// for its mode; "stopped" (or a device that is gone) clears music_playing, so
+// the next piece starts at most one period plus one frame after the end.
 
 #include <windows.h>
 
