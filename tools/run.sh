@@ -33,8 +33,11 @@ trap cleanup EXIT
 for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
 # Wine's services start in a session of their own with no output, so they
 # never keep this script's terminal or pipes busy.
-setsid wineserver -p >/dev/null 2>&1 </dev/null
-setsid wine cmd /c exit >/dev/null 2>&1 </dev/null
+# The first start creates the prefix (a wineserver cannot start before it
+# exists); then the server is kept alive for the saver.
+echo "Preparing the Wine prefix $WINEPREFIX"
+setsid wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+setsid wineserver -p >/dev/null 2>&1 </dev/null || true
 # There is no window manager on the private display: tell Wine not to wait
 # for one when windows close.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
