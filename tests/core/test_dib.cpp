@@ -13,7 +13,7 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 void put(Bytes& b, std::uint32_t v, int bytes) {
-  for (int i = 0; i < bytes; ++i) b.push_back(i < 4 ? std::uint8_t(v >> (8 * i)) : 0);
+  for (int i = 0; i < bytes; ++i) b.push_back(std::uint8_t(i < 4 ? v >> (8 * i) : 0u));
 }
 
 struct BmpSpec {
