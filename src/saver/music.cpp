@@ -71,7 +71,7 @@ void Music::handle_music(const Settings& settings, const std::string& app_folder
   failures_in_a_row_ = 0;
 }
 
-void Music::music_status_update() {
+void Music::MMControl1_StatusUpdate() {
   if (music_playing_ == 0) return;
   const PlayerMode mode = player_.mode();
   if (mode == PlayerMode::stopped || mode == PlayerMode::not_open) music_playing_ = 0;

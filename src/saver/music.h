@@ -6,9 +6,9 @@
 // How the saver window drives it:
 //   init_music()            once when the window loads
 //   handle_music()          once per frame, after the frame wait
-//   music_status_update()   whenever the player may have changed state (the
-//                           Windows layer calls it on MM_MCINOTIFY and on a
-//                           periodic timer, see win32/mci_player.h)
+//   MMControl1_StatusUpdate()  whenever the player may have changed state
+//                           (the Windows layer calls it on MM_MCINOTIFY and on
+//                           a periodic timer, see win32/mci_player.h)
 //   music_off()             first thing when the window unloads
 //
 // A piece that cannot be opened or started is skipped: the next frame tries
@@ -58,7 +58,7 @@ class Music {
   // Starts the next piece when music is on and none plays.
   void handle_music(const Settings& settings, const std::string& app_folder);
   // Asks the player for its mode; "stopped" ends the current piece.
-  void music_status_update();
+  void MMControl1_StatusUpdate();
   // Closes the player when music is on.
   void music_off(const Settings& settings);
 

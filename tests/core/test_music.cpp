@@ -88,7 +88,7 @@ TEST(MusicSequence, StartsAfterTheRandomSlotAndGoesOnInOrderAroundTheList) {
   // While the piece plays every frame returns without a command.
   player.commands.clear();
   for (int frame = 0; frame < 50; ++frame) music.handle_music(on, kFolder);
-  music.music_status_update();  // still playing
+  music.MMControl1_StatusUpdate();  // still playing
   EXPECT_EQ(player.commands, std::vector<std::string>{"mode"});
   EXPECT_EQ(music.music_playing(), 1);
 
@@ -96,7 +96,7 @@ TEST(MusicSequence, StartsAfterTheRandomSlotAndGoesOnInOrderAroundTheList) {
   std::vector<std::string> opened;
   for (int piece = 0; piece < 3; ++piece) {
     player.reported = PlayerMode::stopped;
-    music.music_status_update();
+    music.MMControl1_StatusUpdate();
     EXPECT_EQ(music.music_playing(), 0);
     player.commands.clear();
     music.handle_music(on, kFolder);
@@ -112,7 +112,7 @@ TEST(MusicSequence, StartsAfterTheRandomSlotAndGoesOnInOrderAroundTheList) {
   music.handle_music(on, kFolder);
   EXPECT_EQ(music.music_playing(), 1);
   player.reported = PlayerMode::not_open;
-  music.music_status_update();
+  music.MMControl1_StatusUpdate();
   EXPECT_EQ(music.music_playing(), 0);
 
   // Unloading closes the device at once.
@@ -130,7 +130,7 @@ TEST(MusicSequence, AudioOffGivesNoCommandAtAllEver) {
     music.init_music(fixed(0.5));
     for (int frame = 0; frame < 100; ++frame) {
       music.handle_music(off, kFolder);
-      music.music_status_update();
+      music.MMControl1_StatusUpdate();
     }
     music.music_off(off);
     EXPECT_TRUE(player.commands.empty()) << "audio_on \"" << text << "\"";
@@ -156,7 +156,7 @@ TEST(MusicFailures, APieceThatCannotBeOpenedOrPlayedIsSkipped) {
 
   // A piece that opens but does not start is closed again and skipped too.
   player.reported = PlayerMode::stopped;
-  music.music_status_update();
+  music.MMControl1_StatusUpdate();
   player.play_fails = true;
   player.commands.clear();
   music.handle_music(on, kFolder);
@@ -186,7 +186,7 @@ TEST(MusicFailures, GivesUpQuietlyWhenNoPieceCanBeOpened) {
   player.commands.clear();
   for (int frame = 0; frame < 1000; ++frame) {
     music.handle_music(on, kFolder);
-    music.music_status_update();
+    music.MMControl1_StatusUpdate();
   }
   EXPECT_TRUE(player.commands.empty()) << "no retry after giving up";
   music.music_off(on);
@@ -206,7 +206,7 @@ TEST(MusicFailures, ASuccessfulPieceResetsTheCountOfFailures) {
   for (int frame = 0; frame < 5; ++frame) music.handle_music(on, kFolder);
   EXPECT_EQ(music.music_playing(), 1);
   player.reported = PlayerMode::stopped;
-  music.music_status_update();
+  music.MMControl1_StatusUpdate();
   for (int frame = 0; frame < 9; ++frame) music.handle_music(on, kFolder);
   EXPECT_FALSE(music.gave_up());
   music.handle_music(on, kFolder);  // piece 6 again, which plays

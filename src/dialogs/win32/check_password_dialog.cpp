@@ -200,7 +200,7 @@ struct CheckPasswordDialog::State {
   }
 
   // Ok, or Enter in the text box.
-  void check() {
+  void Command1_Click() {
     if (closing || in_message_box) return;
     HWND box = text_box();
     std::string typed(static_cast<std::size_t>(GetWindowTextLengthA(box)) + 1, '\0');
@@ -216,25 +216,25 @@ struct CheckPasswordDialog::State {
     in_message_box = false;
     if (timed_out) {
       // Twenty seconds passed while the message was up: close as on a time-out.
-      cancel();
+      Command2_Click();
       return;
     }
     SetFocus(box);
   }
 
   // Cancel, Escape, closing the window, or Timer1.
-  void cancel() {
+  void Command2_Click() {
     password_dialog_cancelled(flags);
     unload();
   }
 
-  void timer_expired() {
+  void Timer1_Timer() {
     KillTimer(window, kTimer1Id);
     if (in_message_box) {
       timed_out = true;  // acted on when the message box returns
       return;
     }
-    cancel();
+    Command2_Click();
   }
 
   void unload() {
@@ -246,9 +246,9 @@ struct CheckPasswordDialog::State {
   // WM_DESTROY: every way out ends here.  The cursor is hidden again only
   // when the dialog closed by its own ways; when it goes down with the saver
   // window (or its owner object), the saver is ending and shows the cursor.
-  void unloaded() {
+  void Form_Unload() {
     KillTimer(window, kTimer1Id);
-    RemoveWindowSubclass(text_box(), &State::text_box_proc, kEnterSubclassId);
+    RemoveWindowSubclass(text_box(), &State::Text1_KeyPress, kEnterSubclassId);
     unregister_modeless_dialog(window);
     password_dialog_unloaded(flags);
     if (closing && !saver_ending) hide_cursor();
@@ -257,10 +257,10 @@ struct CheckPasswordDialog::State {
 
   // Enter in the text box is taken here, so it never reaches the edit
   // control (which would beep) even if no dialog navigation handles it.
-  static LRESULT CALLBACK text_box_proc(HWND box, UINT message, WPARAM wparam, LPARAM lparam,
+  static LRESULT CALLBACK Text1_KeyPress(HWND box, UINT message, WPARAM wparam, LPARAM lparam,
                                         UINT_PTR, DWORD_PTR data) {
     if (message == WM_CHAR && wparam == VK_RETURN) {
-      reinterpret_cast<State*>(data)->check();
+      reinterpret_cast<State*>(data)->Command1_Click();
       return 0;
     }
     return DefSubclassProc(box, message, wparam, lparam);
@@ -273,7 +273,7 @@ struct CheckPasswordDialog::State {
       state->window = window;
       SetWindowTextA(window, kCaption);
       state->lay_out();
-      SetWindowSubclass(state->text_box(), &State::text_box_proc, kEnterSubclassId,
+      SetWindowSubclass(state->text_box(), &State::Text1_KeyPress, kEnterSubclassId,
                         reinterpret_cast<DWORD_PTR>(state));
       SetTimer(window, kTimer1Id, kCheckPasswordTimeoutMs, nullptr);
       SetFocus(state->text_box());
@@ -284,25 +284,25 @@ struct CheckPasswordDialog::State {
     switch (message) {
       case WM_COMMAND:
         if (LOWORD(wparam) == IDOK) {
-          state->check();
+          state->Command1_Click();
           return TRUE;
         }
         if (LOWORD(wparam) == IDCANCEL) {
-          if (!state->in_message_box) state->cancel();
+          if (!state->in_message_box) state->Command2_Click();
           return TRUE;
         }
         return FALSE;
       case WM_CLOSE:
-        state->cancel();
+        state->Command2_Click();
         return TRUE;
       case WM_TIMER:
         if (wparam == kTimer1Id) {
-          state->timer_expired();
+          state->Timer1_Timer();
           return TRUE;
         }
         return FALSE;
       case WM_DESTROY:
-        state->unloaded();
+        state->Form_Unload();
         SetWindowLongPtrA(window, DWLP_USER, 0);
         return TRUE;
       default:

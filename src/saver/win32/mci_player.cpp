@@ -84,14 +84,14 @@ void SaverMusic::music_off(const Settings& settings) {
 
 bool SaverMusic::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_TIMER && wparam == kMusicStatusTimerId) {
-    music_.music_status_update();
+    music_.MMControl1_StatusUpdate();
     return true;
   }
   if (message == MM_MCINOTIFY) {
     // The sequencer reports that the piece has finished, failed or been
     // closed.  Only the device's own mode decides: a late notification about
     // an earlier piece (device ids are reused) must not end the current one.
-    if (static_cast<UINT>(lparam) == player_.device_id()) music_.music_status_update();
+    if (static_cast<UINT>(lparam) == player_.device_id()) music_.MMControl1_StatusUpdate();
     return true;
   }
   return false;
