@@ -166,6 +166,20 @@ e2e_wait_no_window() {
   return 1
 }
 
+# Gives the window titled CAPTION the keyboard and waits until X reports
+# that it has it, so that no typed letter goes astray.
+e2e_focus() {
+  local id i
+  id=$(e2e_windows "$1" | head -n 1)
+  [ -n "$id" ] || return 1
+  for i in $(seq 20); do
+    xdotool windowfocus "$id" 2>/dev/null
+    [ "$(xdotool getwindowfocus 2>/dev/null)" = "$id" ] && { sleep 0.1; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+
 # Gives the window titled CAPTION the keyboard and presses KEY (an xdotool
 # key name: a, space, Return, Escape, ...).
 e2e_key() {

@@ -23,26 +23,13 @@ k = "qeLWN"
 print("".join(chr(ord("z") - (x >> 4)) + chr(ord("a") + (x & 15))
               for x in (ord(c) ^ ord(k[i % 5]) for i, c in enumerate(sys.argv[1], 1))))' "$1"
 }
-# Gives the window the keyboard and waits until X reports that it has it,
-# so that no typed letter goes astray.
-focus() {
-  local id i
-  id=$(e2e_windows "$1" | head -n 1)
-  [ -n "$id" ] || return 1
-  for i in $(seq 20); do
-    xdotool windowfocus "$id" 2>/dev/null
-    [ "$(xdotool getwindowfocus 2>/dev/null)" = "$id" ] && { sleep 0.1; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
 press() {  # caption key...: keys to the window once it has the keyboard
-  focus "$1" || e2e_fail "could not give \"$1\" the keyboard"
+  e2e_focus "$1" || e2e_fail "could not give \"$1\" the keyboard"
   shift
   xdotool key --delay 80 "$@"
 }
 type_into() {  # caption text: typed, then Enter
-  focus "$1" || e2e_fail "could not give \"$1\" the keyboard"
+  e2e_focus "$1" || e2e_fail "could not give \"$1\" the keyboard"
   xdotool type --delay 60 "$2"
   sleep 0.3
   xdotool key Return

@@ -9,23 +9,12 @@
 SAVER="screen saver running"
 DIALOG="Screen Saver Password"
 
-focus() {
-  local id i
-  id=$(e2e_windows "$1" | head -n 1)
-  [ -n "$id" ] || return 1
-  for i in $(seq 20); do
-    xdotool windowfocus "$id" 2>/dev/null
-    [ "$(xdotool getwindowfocus 2>/dev/null)" = "$id" ] && { sleep 0.1; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
 # A key on the saver is activity (a key in the last frame of an 80-frame
 # activity window is discarded by design, hence up to three tries).
 activity_opens_dialog() {
   local try
   for try in 1 2 3; do
-    focus "$SAVER" || e2e_fail "could not give the saver the keyboard"
+    e2e_focus "$SAVER" || e2e_fail "could not give the saver the keyboard"
     xdotool key "$1"
     e2e_wait_window "$DIALOG" 2 >/dev/null && return 0
   done
@@ -58,7 +47,7 @@ inside=$(count_colour "$E2E_DIR/open.png" "$face" "$WIDTH" "$HEIGHT" "$X" "$Y")
 
 # Typing does not restart the timer.
 sleep 8
-focus "$DIALOG" && xdotool type --delay 100 "typing"
+e2e_focus "$DIALOG" && xdotool type --delay 100 "typing"
 e2e_wait_no_window "$DIALOG" 15 || e2e_fail "the dialog did not close by itself"
 closed_after=$(( $(e2e_now_ms) - opened ))
 [ "$closed_after" -ge 19000 ] || e2e_fail "the dialog closed after only $closed_after ms"
