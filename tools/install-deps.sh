@@ -11,6 +11,7 @@ packages=(
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine wine64 xvfb xauth xdotool imagemagick x11-utils
   python3
+  wixl msitools unzip
 )
 missing=()
 for p in "${packages[@]}"; do

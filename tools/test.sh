@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the native core tests, the same under
 # AddressSanitizer/UBSan, the Windows build with its tests under Wine
-# (unit, registry and end-to-end), the 32-bit Windows build, and each fuzzer
-# for a minute (FIZZLET_FUZZ_SECONDS to change that).  Prints how long each
-# step took.  A failing test does not stop the later steps; the script ends
-# with a list of the failed steps and a non-zero status.
+# (unit, registry, end-to-end, packages), the 32-bit Windows build and its
+# packages, and each fuzzer for a minute (FIZZLET_FUZZ_SECONDS to change
+# that).  Prints how long each step took.  A failing test does not stop the
+# later steps; the script ends with a list of the failed steps and a non-zero
+# status.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
@@ -41,10 +42,11 @@ preset linux-asan yes
 step "Windows x86_64 build and tests under Wine"
 preset windows yes
 
-step "Windows i686 build"
-# The saver itself: its tests cannot run here (64-bit Wine only), and the
-# x86_64 build has already compiled and run them.
-preset windows-x86 no --target fizzlet_scr
+step "Windows i686 build and packages"
+# The saver and its packages: the other tests cannot run here (64-bit Wine
+# only), and the x86_64 build has already compiled and run them; ctest runs
+# the check of what the packages hold.
+preset windows-x86 yes --target fizzlet_scr fizzlet_packages
 
 step "fuzzers"
 cmake --preset fuzz

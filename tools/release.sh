@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Builds what a user downloads into build/release/ and checks what each
+# package holds (the package_contents test):
+#   fizzlet-VERSION-x64.msi, fizzlet-VERSION-x86.msi     Windows Installer
+#   fizzlet-VERSION-win64.zip, fizzlet-VERSION-win32.zip for installing by hand
+#   fizzlet_VERSION_amd64.deb                            Debian (see below)
+#   SHA256SUMS                                           of all of them
+# Installing them under Wine is tested by tools/test.sh.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tools/install-deps.sh
+
+jobs=$(nproc)
+out=build/release
+rm -rf "$out"
+mkdir -p "$out"
+
+version_of() {  # the project version configured in a build tree
+  sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "build/$1/CMakeCache.txt"
+}
+
+# --- Windows: the Installer package and the zip of each architecture -------
+windows() {
+  local preset="$1" msi_arch="$2" zip_arch="$3" version
+  echo "=== $preset"
+  cmake --preset "$preset" >/dev/null
+  if [ ! -f "build/$preset/bin/fizzlet.html" ]; then
+    echo "release.sh: build/$preset has no about page (fizzlet.html): nothing to ship" >&2
+    exit 1
+  fi
+  cmake --build --preset "$preset" -j "$jobs" --target fizzlet_packages
+  ctest --preset "$preset" -R '^package_contents$' --output-on-failure
+  version=$(version_of "$preset")
+  cp "build/$preset/package/fizzlet-$version-$msi_arch.msi" \
+     "build/$preset/package/fizzlet-$version-$zip_arch.zip" "$out/"
+}
+windows windows x64 win64
+windows windows-x86 x86 win32
+
+# --- Debian package ----------------------------------------------------------
+# Made by CPack's DEB generator from the native saver's install target once
+# the linux build configures CPack (build/linux/CPackConfig.cmake).
+cmake --preset linux >/dev/null
+if [ -f build/linux/CPackConfig.cmake ]; then
+  echo "=== linux"
+  cmake --build --preset linux -j "$jobs"
+  cpack --config build/linux/CPackConfig.cmake -G DEB -B build/linux/package
+  cp "build/linux/package/fizzlet_$(version_of linux)_amd64.deb" "$out/"
+else
+  echo "=== linux: no CPack configuration in the native build yet, so no Debian package"
+fi
+
+# --- Checksums ------------------------------------------------------------------
+(
+  cd "$out"
+  shopt -s nullglob
+  sha256sum -- *.msi *.zip *.deb >SHA256SUMS
+)
+echo
+echo "Release files in $out:"
+ls -l "$out"
