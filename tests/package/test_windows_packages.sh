@@ -35,12 +35,12 @@ for dll in $imports; do
   echo "$allowed" | tr ' ' '\n' | grep -qx "$dll" || fail "fizzlet.scr imports $dll, which is not part of Windows"
 done
 strings -el "$scr" | grep -qx "$version" || fail "fizzlet.scr's version block does not say $version"
-echo "fizzlet.scr: $(stat -c %s "$scr") bytes, imports $(echo $imports)"
+echo "fizzlet.scr: $(stat -c %s "$scr") bytes, imports $(echo "$imports" | tr '\n' ' ')"
 
 # --- zip ---------------------------------------------------------------------
 [ "$(unzip -Z1 "$zip" | sorted)" = "$(echo "$shipped INSTALL.txt" | sorted)" ] ||
   fail "$(basename "$zip") holds: $(unzip -Z1 "$zip" | tr '\n' ' ')"
-mkdir "$tmp/zip" && unzip -q "$zip" -d "$tmp/zip" || fail "cannot unpack the zip"
+unzip -q "$zip" -d "$tmp/zip" || fail "cannot unpack the zip"
 for file in $shipped; do
   cmp -s "$stage/$file" "$tmp/zip/$file" || fail "$file in the zip differs from the staged one"
 done
@@ -81,7 +81,7 @@ upgrades=$(table Upgrade | awk -F '\t' '{ print $2 "/" $3 "/" $5 "/" $7 }' | sor
 [ "$upgrades" = "$(printf '%s\n' "$version//2/WIX_DOWNGRADE_DETECTED" "/$version/513/WIX_UPGRADE_DETECTED" | sorted)" ] ||
   fail "upgrade rows: $upgrades"
 msiinfo suminfo "$msi" | grep -qx "Template: $template" || fail "platform is not $template"
-mkdir "$tmp/msi" && msiextract -C "$tmp/msi" "$msi" >/dev/null || fail "cannot extract the package"
+msiextract -C "$tmp/msi" "$msi" >/dev/null || fail "cannot extract the package"
 for file in $shipped; do
   cmp -s "$stage/$file" "$tmp/msi/$file" || fail "$file in the package differs from the staged one"
 done
