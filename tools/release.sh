@@ -43,14 +43,14 @@ windows windows-x86 x86 win32
 cmake --preset linux >/dev/null
 if [ -f build/linux/CPackConfig.cmake ]; then
   echo "=== linux"
-  cmake --build --preset linux -j "$jobs"
+  cmake --build --preset linux -j "$jobs" --target fizzlet
   cpack --config build/linux/CPackConfig.cmake -G DEB -B build/linux/package
   cp "build/linux/package/fizzlet_$(version_of linux)_amd64.deb" "$out/"
 else
   echo "=== linux: no CPack configuration in the native build yet, so no Debian package"
 fi
 
-# --- Checksums ------------------------------------------------------------------
+# --- Checksums ---------------------------------------------------------------
 (
   cd "$out"
   shopt -s nullglob
