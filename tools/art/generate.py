@@ -28,7 +28,7 @@ from PIL import Image, ImageDraw, ImageFont
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import bmpio  # noqa: E402
-import popcorn  # noqa: E402
+import kernels  # noqa: E402
 
 SHEET_W, SHEET_H = 586, 266
 
@@ -119,7 +119,7 @@ def kernel_frames():
     that playing them forwards rolls the kernel to the right."""
     frames = []
     for k in range(ROLL_STEPS):
-        rgb, cov = popcorn.render_kernel(360.0 * k / ROLL_STEPS)
+        rgb, cov = kernels.render_kernel(360.0 * k / ROLL_STEPS)
         frames.append((rgb, cov >= 0.5))
     return frames
 
@@ -128,7 +128,7 @@ def build_sheet():
     rgb = np.zeros((SHEET_H, SHEET_W, 3))
     inside = np.zeros((SHEET_H, SHEET_W), bool)
     for i, (x, y, w, h) in enumerate(PIECE_CELLS):
-        piece, cov = popcorn.render_piece(w, h, PIECE_SEEDS[i])
+        piece, cov = kernels.render_piece(w, h, PIECE_SEEDS[i])
         m = cov >= 0.5
         rgb[y:y + h, x:x + w][m] = piece[m]
         inside[y:y + h, x:x + w] |= m
@@ -171,7 +171,7 @@ def scatter_pieces(canvas, rng, cols, rows, lo, hi, region):
         h = int(w * rng.uniform(0.75, 1.15))
         cx = x0 + (c + rng.uniform(0.2, 0.8)) * (x1 - x0) / cols
         cy = y0 + (r + rng.uniform(0.2, 0.8)) * (y1 - y0) / rows
-        rgb, cov = popcorn.render_piece(w, h, int(rng.integers(1 << 30)), factor=3)
+        rgb, cov = kernels.render_piece(w, h, int(rng.integers(1 << 30)), factor=3)
         near = i / max(1, len(spots) - 1)
         rgb = rgb * (0.86 + 0.14 * near)
         paste(canvas, rgb, cov, int(cx - w / 2), int(cy - h / 2))
@@ -181,7 +181,7 @@ def kernel_row(canvas, rng, size, y, gap):
     """Unpopped kernels along the bottom edge, each at its own angle."""
     x = int(rng.integers(-size // 3, 2))
     while x < canvas.shape[1]:
-        rgb, cov = popcorn.render_kernel(float(rng.uniform(0, 360)), factor=6, size=size)
+        rgb, cov = kernels.render_kernel(float(rng.uniform(0, 360)), factor=6, size=size)
         paste(canvas, rgb, cov, x, y + int(rng.integers(-1, 2)))
         x += size + int(rng.integers(gap[0], gap[1]))
 
@@ -200,11 +200,11 @@ def draw_title(canvas, text, size, centre_y, outline, font=FONT_BOLD):
                                  stroke_width=stroke, stroke_fill=255)
         return np.asarray(img, np.float64) / 255
 
-    shadow = popcorn.blur(layer(outline, outline // 2 + 1, outline // 2 + 1), max(1.0, outline / 2))
+    shadow = kernels.blur(layer(outline, outline // 2 + 1, outline // 2 + 1), max(1.0, outline / 2))
     edge = layer(outline)
     face = layer(0)
     rows = (np.arange(H) - (centre_y - size / 2)) / size
-    gold = popcorn.mix((1.0, 0.93, 0.55), (0.96, 0.62, 0.10), np.clip(rows, 0, 1))
+    gold = kernels.mix((1.0, 0.93, 0.55), (0.96, 0.62, 0.10), np.clip(rows, 0, 1))
     gold = np.broadcast_to(gold[:, None, :], (H, W, 3))
     red = np.array((0.86, 0.07, 0.05))
     canvas *= (1 - 0.8 * shadow)[..., None]
@@ -243,7 +243,7 @@ def build_preview(seed):
 def build_icon():
     images = []
     for size in (16, 32, 48):
-        rgb, cov = popcorn.render_kernel(-35.0, factor=8, size=size, edge_dim=0.0)
+        rgb, cov = kernels.render_kernel(-35.0, factor=8, size=size, edge_dim=0.0)
         rgba = np.dstack([to_bytes(rgb), to_bytes(cov)])
         rgba[cov <= 0] = 0
         images.append((size, rgba))

@@ -1,4 +1,4 @@
-"""Procedural popcorn: popped pieces and the golden kernel.
+"""The golden kernel and the popped pieces, drawn procedurally.
 
 Everything is drawn as a height field over a supersampled pixel grid, lit by
 one light from the upper left, then averaged down to whole pixels.  A pixel
@@ -269,7 +269,7 @@ def render_piece(width, height, seed, factor=4):
     # gathered in patches.
     toast = np.clip(cavity * 1.1 + facing_down * 0.3 + 0.12 * f, 0, 1)
     albedo[puff] = mix(albedo[puff], TOAST, toast[puff] * 0.75)
-    # Some pieces come out of the pan more toasted than others.
+    # Some pieces come out more toasted than others.
     albedo[puff] = mix(albedo[puff], TOAST, np.full(puff.sum(), rng.choice([0, 0, 0, 0.2, 0.4])))
     speck = (flecks(X, Y) > 1.9) & (patches(X, Y) > 0.6) & puff & (hmap > 0.05)
     albedo[speck] = mix(albedo[speck], HULL, 0.7)
