@@ -11,25 +11,6 @@ constexpr std::int32_t kPieces = 10;
 
 }  // namespace
 
-std::int32_t setting_number(const std::string& text) {
-  std::size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
-    negative = text[i] == '-';
-    ++i;
-  }
-  std::int64_t value = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    value = value * 10 + (text[i] - '0');
-    if (value > INT32_MAX) {
-      value = INT32_MAX;
-      break;
-    }
-  }
-  return static_cast<std::int32_t>(negative ? -value : value);
-}
-
 void Music::init_music(const RandomUnit& random) {
   music_files_ = {};
   for (std::int32_t slot = 1; slot <= kPieces; ++slot) {
@@ -40,6 +21,7 @@ void Music::init_music(const RandomUnit& random) {
   music_playing_ = 0;
   failures_in_a_row_ = 0;
   gave_up_ = false;
+  switched_off_ = false;
   double r = random ? random() : 0.0;
   if (!(r >= 0.0 && r < 1.0)) r = 0.0;  // a faulty source must not leave the list
   music_index_ = static_cast<std::int32_t>(std::floor(r * music_count_)) + 1;
@@ -47,9 +29,9 @@ void Music::init_music(const RandomUnit& random) {
 }
 
 void Music::handle_music(const Settings& settings, const std::string& app_folder) {
-  if (setting_number(settings.audio_on) == 0) return;
+  if (!audio_enabled(settings)) return;
   if (music_playing_ != 0) return;
-  if (music_count_ == 0 || gave_up_) return;
+  if (music_count_ == 0 || gave_up_ || switched_off_) return;
 
   music_index_ += 1;
   if (music_index_ > music_count_) music_index_ = 1;
@@ -72,15 +54,15 @@ void Music::handle_music(const Settings& settings, const std::string& app_folder
 }
 
 void Music::MMControl1_StatusUpdate() {
-  if (music_playing_ == 0) return;
+  if (music_playing_ == 0 || switched_off_) return;
   const PlayerMode mode = player_.mode();
   if (mode == PlayerMode::stopped || mode == PlayerMode::not_open) music_playing_ = 0;
 }
 
 void Music::music_off(const Settings& settings) {
-  if (setting_number(settings.audio_on) == 0) return;
+  switched_off_ = true;
+  if (!audio_enabled(settings)) return;
   player_.close();
-  music_playing_ = 0;
 }
 
 }  // namespace fizzlet

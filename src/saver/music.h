@@ -15,6 +15,11 @@
 // the next piece.  When every piece in turn has failed, the music gives up for
 // the rest of the run instead of retrying every frame.  Nothing is ever
 // reported to the user.
+//
+// With music off ("audio_on" reads as 0) the player gets no command at all,
+// not even at unload.  Once music_off has closed the player, nothing starts
+// again until the next init_music: the rest of a frame in which an outside
+// close request arrived must not open the next piece.
 
 #include <array>
 #include <cstdint>
@@ -45,10 +50,6 @@ inline constexpr int kMusicSlots = 21;  // slots 0..20; 1..10 hold the pieces
 // Uniform random number in [0, 1).
 using RandomUnit = std::function<double()>;
 
-// The numeric value of a setting text, read like a number at the start of
-// the text (leading blanks skipped, no number gives 0).
-std::int32_t setting_number(const std::string& text);
-
 class Music {
  public:
   explicit Music(MusicPlayer& player) : player_(player) {}
@@ -57,9 +58,10 @@ class Music {
   void init_music(const RandomUnit& random);
   // Starts the next piece when music is on and none plays.
   void handle_music(const Settings& settings, const std::string& app_folder);
-  // Asks the player for its mode; "stopped" ends the current piece.
+  // Asks the player for its mode; "stopped", or a device that is not open
+  // (any more), ends the current piece.
   void MMControl1_StatusUpdate();
-  // Closes the player when music is on.
+  // Closes the player when music is on; no piece starts after it.
   void music_off(const Settings& settings);
 
   const std::array<std::string, kMusicSlots>& music_files() const { return music_files_; }
@@ -68,6 +70,8 @@ class Music {
   std::int32_t music_playing() const { return music_playing_; }
   // True once every piece has failed in a row; no command is given after that.
   bool gave_up() const { return gave_up_; }
+  // True from music_off until the next init_music.
+  bool switched_off() const { return switched_off_; }
 
  private:
   MusicPlayer& player_;
@@ -77,6 +81,7 @@ class Music {
   std::int32_t music_playing_ = 0;
   std::int32_t failures_in_a_row_ = 0;
   bool gave_up_ = false;
+  bool switched_off_ = false;
 };
 
 }  // namespace fizzlet

@@ -121,20 +121,61 @@ TEST(MusicSequence, StartsAfterTheRandomSlotAndGoesOnInOrderAroundTheList) {
   EXPECT_EQ(player.commands, std::vector<std::string>{"close"});
 }
 
-TEST(MusicSequence, AudioOffGivesNoCommandAtAllEver) {
-  for (const std::string text : {"0", " 0", "00", "", "off"}) {
+TEST(MusicSequence, AudioOffGivesNoCommandAtAllEverAndReadsLikeTheSettings) {
+  // "audio_on" is off exactly when the settings read it as the number 0.
+  const struct {
+    const char* text;
+    bool on;
+  } cases[] = {{"0", false},  {" 0", false}, {"00", false}, {"0.0", false}, {"-0", false},
+               {"1", true},   {"0.5", true}, {"2", true}};
+  for (const auto& c : cases) {
     FakePlayer player;
     player.reported = PlayerMode::stopped;
     Music music(player);
-    const Settings off = audio(text);
+    const Settings settings = audio(c.text);
     music.init_music(fixed(0.5));
     for (int frame = 0; frame < 100; ++frame) {
-      music.handle_music(off, kFolder);
+      music.handle_music(settings, kFolder);
       music.MMControl1_StatusUpdate();
     }
-    music.music_off(off);
-    EXPECT_TRUE(player.commands.empty()) << "audio_on \"" << text << "\"";
-    EXPECT_EQ(music.music_playing(), 0);
+    music.music_off(settings);
+    EXPECT_EQ(player.commands.empty(), !c.on) << "audio_on \"" << c.text << "\"";
+    if (!c.on) {
+      EXPECT_EQ(music.music_playing(), 0);
+    }
+  }
+}
+
+TEST(MusicSequence, ACloseRequestDuringTheFrameWaitOnlyClosesTheDevice) {
+  // The outside close request runs music_off inside the frame wait; the rest
+  // of that frame still calls handle_music, and the loop's end steps unload
+  // the window, which calls music_off again.  Whether a piece was playing or
+  // had just ended, the device only hears "close".
+  for (const bool piece_ended : {false, true}) {
+    SCOPED_TRACE(piece_ended ? "between two pieces" : "while a piece plays");
+    FakePlayer player;
+    Music music(player);
+    const Settings on = audio("1");
+    music.init_music(fixed(0.0));
+    music.handle_music(on, kFolder);
+    if (piece_ended) {
+      player.reported = PlayerMode::stopped;
+      music.MMControl1_StatusUpdate();
+    }
+    player.commands.clear();
+
+    music.music_off(on);                // the close request, during the wait
+    music.MMControl1_StatusUpdate();    // a notification still in the queue
+    music.handle_music(on, kFolder);    // the end of that frame
+    music.music_off(on);                // the window unloads
+    EXPECT_EQ(player.commands, (std::vector<std::string>{"close", "close"}));
+    EXPECT_TRUE(music.switched_off());
+
+    // A new load of the window plays again.
+    music.init_music(fixed(0.0));
+    player.commands.clear();
+    music.handle_music(on, kFolder);
+    EXPECT_EQ(player.commands, (std::vector<std::string>{"close", "open " + path_of(2), "play"}));
   }
 }
 
@@ -212,16 +253,6 @@ TEST(MusicFailures, ASuccessfulPieceResetsTheCountOfFailures) {
   music.handle_music(on, kFolder);  // piece 6 again, which plays
   EXPECT_EQ(music.music_playing(), 1);
   EXPECT_EQ(music.music_index(), 6);
-}
-
-TEST(SettingNumber, ReadsTheNumberAtTheStartOfTheText) {
-  EXPECT_EQ(setting_number("1"), 1);
-  EXPECT_EQ(setting_number("0"), 0);
-  EXPECT_EQ(setting_number("  12abc"), 12);
-  EXPECT_EQ(setting_number("-3"), -3);
-  EXPECT_EQ(setting_number(""), 0);
-  EXPECT_EQ(setting_number("abc"), 0);
-  EXPECT_EQ(setting_number("99999999999999999999"), INT32_MAX);
 }
 
 }  // namespace
