@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <random>
 #include <sstream>
 #include <string>
@@ -77,6 +78,16 @@ TEST_F(FileStoreTest, KeepsOtherSectionsCommentsAndUnusualText) {
   EXPECT_EQ(store.get(kAppKey, "Last", "x", ""), "1");
 
   EXPECT_EQ(unescape_value("a\\qb\\"), "a\\qb\\");  // stray backslashes stay as written
+
+  // Line breaks at the very end of a value, where a line ending would take
+  // them, come back from a fresh store and survive the next save.
+  for (const std::string tail : {"cr\r", "crlf\r\n", "lf\n", "back\\"}) {
+    store.put(kAppKey, kSection, "misc", tail);
+    FileStore reread(file);
+    EXPECT_EQ(get(reread, "misc"), tail);
+    reread.put(kAppKey, kSection, "pop_chance", "8");
+    EXPECT_EQ(get(reread, "misc"), tail);
+  }
 }
 
 TEST_F(FileStoreTest, SettingsSurviveAnInterruptedSave) {
@@ -107,16 +118,44 @@ TEST_F(FileStoreTest, SettingsSurviveAnInterruptedSave) {
   store.put(kAppKey, kSection, "total_fizzlet", "1");
   EXPECT_EQ(read(file), before);
   EXPECT_NE(before, saved);
+
+  // A save whose final rename fails (a folder is in the file's place)
+  // leaves no temporary file behind.
+  FileStore blocked(folder_ / "blocked.ini");
+  fs::create_directories(blocked.file() / "content");
+  blocked.put(kAppKey, kSection, "total_fizzlet", "1");
+  EXPECT_FALSE(fs::exists(blocked.temporary_file()));
+  EXPECT_TRUE(fs::is_directory(blocked.file()));
 }
 
 TEST(FileStorePath, FollowsXdgConfigHome) {
 #if defined(_WIN32)
   GTEST_SKIP() << "the file store is the settings store of other systems";
 #else
-  const char* old_xdg = std::getenv("XDG_CONFIG_HOME");
-  const char* old_home = std::getenv("HOME");
-  const std::string saved_xdg = old_xdg != nullptr ? old_xdg : "";
-  const std::string saved_home = old_home != nullptr ? old_home : "";
+  // Puts a variable back as it was, unset when it was unset, whatever the
+  // test does to it.
+  class SavedVariable {
+   public:
+    explicit SavedVariable(const char* name) : name_(name) {
+      const char* value = std::getenv(name);
+      if (value != nullptr) value_ = value;
+    }
+    ~SavedVariable() {
+      if (value_) {
+        setenv(name_, value_->c_str(), 1);
+      } else {
+        unsetenv(name_);
+      }
+    }
+    SavedVariable(const SavedVariable&) = delete;
+    SavedVariable& operator=(const SavedVariable&) = delete;
+
+   private:
+    const char* name_;
+    std::optional<std::string> value_;
+  };
+  const SavedVariable xdg("XDG_CONFIG_HOME");
+  const SavedVariable home("HOME");
   setenv("XDG_CONFIG_HOME", "/somewhere/config", 1);
   EXPECT_EQ(FileStore::default_path(), fs::path("/somewhere/config/fizzlet/fizzlet.ini"));
   setenv("XDG_CONFIG_HOME", "relative/is/ignored", 1);
@@ -124,8 +163,8 @@ TEST(FileStorePath, FollowsXdgConfigHome) {
   EXPECT_EQ(FileStore::default_path(), fs::path("/home/someone/.config/fizzlet/fizzlet.ini"));
   unsetenv("XDG_CONFIG_HOME");
   EXPECT_EQ(FileStore::default_path(), fs::path("/home/someone/.config/fizzlet/fizzlet.ini"));
-  if (old_xdg != nullptr) setenv("XDG_CONFIG_HOME", saved_xdg.c_str(), 1);
-  if (old_home != nullptr) setenv("HOME", saved_home.c_str(), 1);
+  unsetenv("HOME");
+  EXPECT_EQ(FileStore::default_path(), fs::path(".config/fizzlet/fizzlet.ini"));
 #endif
 }
 
