@@ -119,9 +119,11 @@ TEST(SaverMusic, PlaysFromTheProgramFolderFollowsTheDeviceModeAndStopsWhenAllAre
   {
     SaverMusic music;
     music.init_music(window);
+    EXPECT_FALSE(KillTimer(window, kMusicStatusTimerId)) << "no status timer before a piece";
     music.handle_music(on, folder.path());
     EXPECT_EQ(music.music().music_playing(), 1);
     EXPECT_TRUE(alias_open());
+    EXPECT_TRUE(KillTimer(window, kMusicStatusTimerId)) << "the status timer runs with a piece";
 
     // Notifications and the timer are the music's; they ask the device for
     // its mode, which still says the piece plays (Wine's sequencer without a
@@ -156,6 +158,35 @@ TEST(SaverMusic, PlaysFromTheProgramFolderFollowsTheDeviceModeAndStopsWhenAllAre
     EXPECT_FALSE(alias_open());
     music.music_off(on);
   }
+  DestroyWindow(window);
+}
+
+TEST(SaverMusic, WithMusicOffNoCommandReachesTheDeviceNotEvenAtUnload) {
+  TempFolder folder;
+  for (int digit = 0; digit <= 9; ++digit) {
+    folder.write("FZLMUS" + std::to_string(digit) + ".MID", small_midi());
+  }
+  HWND window = make_window();
+  ASSERT_NE(window, nullptr);
+  // A device open under the music's own alias: any "close" from the music
+  // would end it.
+  const std::string open = "open \"" + folder.path() + "FZLMUS1.MID\" type sequencer alias fizzlet_music";
+  ASSERT_EQ(mciSendStringA(open.c_str(), nullptr, 0, nullptr), 0u);
+  Settings off;
+  off.audio_on = "0";
+  {
+    SaverMusic music;
+    music.init_music(window);
+    for (int frame = 0; frame < 30; ++frame) {
+      music.handle_music(off, folder.path());
+      music.handle_message(WM_TIMER, kMusicStatusTimerId, 0);
+    }
+    EXPECT_EQ(music.music().music_playing(), 0);
+    EXPECT_FALSE(KillTimer(window, kMusicStatusTimerId)) << "no status polling with music off";
+    music.music_off(off);
+  }
+  EXPECT_TRUE(alias_open()) << "the music closed a device although it is off";
+  mciSendStringA("close fizzlet_music", nullptr, 0, nullptr);
   DestroyWindow(window);
 }
 

@@ -20,17 +20,21 @@ MCIERROR send(const std::string& command, HWND callback = nullptr, std::string* 
 
 }  // namespace
 
-MciPlayer::~MciPlayer() { close(); }
+MciPlayer::~MciPlayer() {
+  if (may_be_open_) close();
+}
 
 void MciPlayer::close() {
   // Closing a device that is not open is harmless; the alias may also have
   // been opened by an earlier attempt that failed half-way.
   send(std::string("close ") + kAlias);
   is_open_ = false;
+  may_be_open_ = false;
 }
 
 bool MciPlayer::open(const std::string& path) {
   if (path.find('"') != std::string::npos) return false;  // cannot be quoted
+  may_be_open_ = true;
   const MCIERROR error =
       send("open \"" + path + "\" type sequencer alias " + kAlias);
   is_open_ = error == 0;
@@ -68,13 +72,11 @@ void SaverMusic::init_music(HWND window) {
   std::mt19937 generator(seed);
   std::uniform_real_distribution<double> unit(0.0, 1.0);
   music_.init_music([&] { return unit(generator); });
-  if (window_ != nullptr && !timer_running_) {
-    timer_running_ = SetTimer(window_, kMusicStatusTimerId, kMusicStatusPeriodMs, nullptr) != 0;
-  }
 }
 
 void SaverMusic::handle_music(const Settings& settings, const std::string& app_folder) {
   music_.handle_music(settings, app_folder);
+  if (music_.music_playing() != 0 && !music_.switched_off()) start_timer();
 }
 
 void SaverMusic::music_off(const Settings& settings) {
@@ -95,6 +97,12 @@ bool SaverMusic::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
     return true;
   }
   return false;
+}
+
+void SaverMusic::start_timer() {
+  if (window_ != nullptr && !timer_running_) {
+    timer_running_ = SetTimer(window_, kMusicStatusTimerId, kMusicStatusPeriodMs, nullptr) != 0;
+  }
 }
 
 void SaverMusic::stop_timer() {

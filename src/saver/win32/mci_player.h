@@ -5,9 +5,10 @@
 //
 // Integration in the saver window (all on the window's thread):
 //   SaverMusic music_;                          member of the window's state
-//   Form_Load:   music_.init_music(hwnd);       picks the random start and starts
-//                                               the status timer on hwnd
+//   Form_Load:   music_.init_music(hwnd);       picks the random start
 //   each frame:  music_.handle_music(settings, process.app_folder);
+//                                               starts the status timer on hwnd
+//                                               with the first piece
 //   Form_Unload: music_.music_off(settings);    closes the device, stops the timer
 //   window procedure: if (music_.handle_message(msg, wparam, lparam)) return 0;
 //                     (takes MM_MCINOTIFY and the WM_TIMER with kMusicStatusTimerId)
@@ -17,6 +18,8 @@
 // because some sequencers never send the notification.  Both ask the device
 // for its mode; "stopped" (or a device that is gone) clears music_playing, so
 // the next piece starts at most one period plus one frame after the end.
+// With music off no piece ever starts, so neither the timer nor any command
+// to winmm: not even a "close" when the window goes.
 
 #include <windows.h>
 
@@ -31,8 +34,8 @@ inline constexpr UINT_PTR kMusicStatusTimerId = 0x4D55;
 inline constexpr UINT kMusicStatusPeriodMs = 1000;
 
 // The MCI sequencer under the alias "fizzlet_music".  Closes the device on
-// destruction.  Notifications of play go to the window given to the
-// constructor (or set later).
+// destruction when it has opened one since its last close.  Notifications of
+// play go to the window given to the constructor (or set later).
 class MciPlayer final : public MusicPlayer {
  public:
   explicit MciPlayer(HWND notify_window = nullptr) : notify_window_(notify_window) {}
@@ -51,6 +54,9 @@ class MciPlayer final : public MusicPlayer {
  private:
   HWND notify_window_;
   bool is_open_ = false;
+  // An open was tried since the last close: a failed one may have left the
+  // alias half open.
+  bool may_be_open_ = false;
 };
 
 // The saver window's music: player, sequencing and status timer.
@@ -69,6 +75,7 @@ class SaverMusic {
   const Music& music() const { return music_; }
 
  private:
+  void start_timer();
   void stop_timer();
 
   MciPlayer player_;
