@@ -1,5 +1,6 @@
 // The MCI player and the saver's music under Wine: commands reach winmm's
-// real sequencer, missing files fail cleanly, notifications end a piece.
+// real sequencer, missing and broken files fail cleanly and are skipped,
+// notifications end a piece, and with music off nothing reaches winmm.
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -156,6 +157,46 @@ TEST(SaverMusic, PlaysFromTheProgramFolderFollowsTheDeviceModeAndStopsWhenAllAre
     EXPECT_TRUE(music.music().gave_up());
     EXPECT_EQ(music.music().music_playing(), 0);
     EXPECT_FALSE(alias_open());
+    music.music_off(on);
+  }
+  DestroyWindow(window);
+}
+
+TEST(SaverMusic, SkipsBrokenPiecesAndPlaysTheNextGoodOne) {
+  // Nine of the ten pieces are damaged the ways a copy or a download breaks
+  // them; the sequencer refuses to open each, and the music goes on to the
+  // next piece until it finds the good one, without giving up.
+  const auto good = small_midi();
+  auto bad_magic = good;
+  bad_magic[0] = 'X';
+  auto wrong_track_count = good;
+  wrong_track_count[11] = 2;
+  auto half = good;
+  half.resize(good.size() / 2);
+  auto header_only = good;
+  header_only.resize(14);
+  const std::vector<std::vector<std::uint8_t>> broken = {
+      bad_magic, wrong_track_count, half, header_only, {}, std::vector<std::uint8_t>(500, 'A')};
+  TempFolder folder;
+  constexpr int kGoodDigit = 7;
+  for (int digit = 0; digit <= 9; ++digit) {
+    folder.write("FZLMUS" + std::to_string(digit) + ".MID",
+                 digit == kGoodDigit ? good : broken[std::size_t(digit) % broken.size()]);
+  }
+  HWND window = make_window();
+  ASSERT_NE(window, nullptr);
+  Settings on;
+  on.audio_on = "1";
+  {
+    SaverMusic music;
+    music.init_music(window);
+    for (int frame = 0; frame < 10 && music.music().music_playing() == 0; ++frame) {
+      music.handle_music(on, folder.path());
+    }
+    EXPECT_EQ(music.music().music_playing(), 1);
+    EXPECT_EQ(music.music().music_index(), kGoodDigit) << "slot 7 holds FZLMUS7.MID";
+    EXPECT_FALSE(music.music().gave_up());
+    EXPECT_TRUE(alias_open());
     music.music_off(on);
   }
   DestroyWindow(window);
