@@ -1,2 +1,0 @@
-// Placeholder until the preview host is built.
-namespace fizzlet {}
