@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "preview/win32/preview_window.h"
 #include "saver/win32/screensaver_window.h"
 #include "settings/settings.h"
 #include "settings/win32/registry_store.h"
@@ -63,7 +64,13 @@ void run_saver(ProcessValues& process, Settings& settings, SettingsStore& store)
 // nothing; the configuration dialog, the preview host and the password change
 // dialog are added here as they are built.
 bool open_configuration(ProcessValues&, Settings&, SettingsStore&) { return false; }
-bool open_preview(ProcessValues&, Settings&, SettingsStore&) { return false; }
+
+// Preview mode: frm_preview is loaded, never shown, and lives until it ends
+// the program itself (its preview window gone or a close request).
+bool open_preview(ProcessValues& process, Settings&, SettingsStore&) {
+  static PreviewForm frm_preview;
+  return frm_preview.load(window_from_handle_number(process.preview_parent));
+}
 bool open_password_change(ProcessValues&, Settings&, SettingsStore&) { return false; }
 
 int start(std::string_view command_line) {
