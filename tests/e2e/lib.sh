@@ -219,3 +219,21 @@ e2e_reg_add() {
 
 # True when the registry key exists in this test's prefix.
 e2e_reg_key_exists() { wine reg query "$1" >/dev/null 2>&1; }
+
+# Waits up to TIMEOUT seconds (default 10) for a line of FILE that matches
+# the extended regular expression PATTERN and prints the first such line;
+# returns 1 when none appeared.  For logs that helper programs write.
+e2e_wait_line() {
+  local file="$1" pattern="$2" limit="${3:-10}"
+  local deadline=$(($(e2e_now_ms) + limit * 1000))
+  local line
+  while [ "$(e2e_now_ms)" -lt "$deadline" ]; do
+    line=$(grep -E -m 1 -- "$pattern" "$file" 2>/dev/null)
+    if [ -n "$line" ]; then
+      echo "$line"
+      return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
