@@ -6,21 +6,46 @@
 #include <string>
 #include <string_view>
 
+#include "dialogs/form.h"
 #include "saver/saver_flags.h"
 
 namespace fizzlet {
+
+namespace password_check {
+inline constexpr int kLabel1 = 102;
+inline constexpr int kText1 = 101;     // the password box
+inline constexpr int kCommand1 = 1;    // Ok: Enter presses it
+inline constexpr int kCommand2 = 103;  // Cancel; not the dialog's Escape command
+}  // namespace password_check
+
+const FormSpec& password_check_form();
+// "The password that you typed is not correct. ..."
+const MessageSpec& wrong_password_message();
+
+// Upper-casing as the system does it in its single-byte (ANSI) code page.
+class LetterCase {
+ public:
+  virtual ~LetterCase() = default;
+  virtual std::string upper_case(std::string_view text) const = 0;
+};
 
 // Upper-cases single-byte text of the Western (1252) code page: a-z, the
 // accented small letters and the three small letters of 0x9A, 0x9C, 0x9E and
 // 0xFF.  Other bytes (digits, signs, the German sharp s) stay as they are.
 std::string upper_case(std::string_view text);
 
+// The Western code page's upper-casing above: the default where the system
+// offers none of its own.
+const LetterCase& western_letter_case();
+
 // The typed text matches the password when both are equal after upper-casing.
-bool password_matches(std::string_view password_plain, std::string_view typed);
+bool password_matches(std::string_view password_plain, std::string_view typed,
+                      const LetterCase& letter_case = western_letter_case());
 
 // Ok (or Enter in the box): on a match clears password_dialog_open and sets
 // exit_requested, and returns true; otherwise changes nothing and returns false.
-bool check_password(std::string_view password_plain, std::string_view typed, SaverFlags& flags);
+bool check_password(std::string_view password_plain, std::string_view typed, SaverFlags& flags,
+                    const LetterCase& letter_case = western_letter_case());
 
 // Cancel, the 20-second timer, or closing the window: the saver goes on.
 void password_dialog_cancelled(SaverFlags& flags);

@@ -46,6 +46,10 @@ void save_settings(SettingsStore& store, Settings& settings) {
   store.put(kAppKey, kSection, kPopChanceName,
             std::to_string(static_cast<int>(settings.pop_chance)));
   store.put(kAppKey, kSection, kAudioOnName, settings.audio_on);
+  save_password(store, settings);
+}
+
+void save_password(SettingsStore& store, Settings& settings) {
   scramble_password(settings);
   store.put(kAppKey, kSection, kMiscName, settings.password_scrambled);
 }

@@ -46,6 +46,9 @@ struct Settings {
 void load_settings(SettingsStore& store, Settings& settings);
 // Writes the four values; "misc" is scrambled from password_plain first.
 void save_settings(SettingsStore& store, Settings& settings);
+// Scrambles password_plain and writes "misc" alone (a new password takes
+// effect at once, whatever else the dialogs hold).
+void save_password(SettingsStore& store, Settings& settings);
 // password_scrambled = scrambled form of password_plain (2 letters a char).
 void scramble_password(Settings& settings);
 // password_plain = plain form of password_scrambled; empty (and

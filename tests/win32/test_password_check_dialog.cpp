@@ -120,7 +120,7 @@ TEST_F(CheckPasswordDialogTest, IsLaidOutFromTwipsCentredTopmostWithTheFocusInTh
   EXPECT_EQ(text.top, 45);
   EXPECT_EQ(text.right - text.left, 136);
   EXPECT_EQ(text.bottom - text.top, 24);  // 285 / 12 = 23.75
-  const RECT cancel = client_rect_of(GetDlgItem(dialog, IDCANCEL), dialog);
+  const RECT cancel = client_rect_of(GetDlgItem(dialog, kCheckPasswordCancelId), dialog);
   EXPECT_EQ(cancel.left, 186);
   EXPECT_EQ(cancel.top, 52);  // 630 / 12 = 52.5, halves to even
   char label[64] = {};
@@ -155,7 +155,7 @@ TEST_F(CheckPasswordDialogTest, IsLaidOutFromTwipsCentredTopmostWithTheFocusInTh
   // Tab order: box, Ok, Cancel.
   EXPECT_EQ(GetFocus(), box);
   EXPECT_EQ(GetNextDlgTabItem(dialog, box, FALSE), GetDlgItem(dialog, IDOK));
-  EXPECT_EQ(GetNextDlgTabItem(dialog, GetDlgItem(dialog, IDOK), FALSE), GetDlgItem(dialog, IDCANCEL));
+  EXPECT_EQ(GetNextDlgTabItem(dialog, GetDlgItem(dialog, IDOK), FALSE), GetDlgItem(dialog, kCheckPasswordCancelId));
 
   // Showing again while open does not make a second dialog.
   dialog_->show(owner_);
@@ -210,7 +210,7 @@ TEST_F(CheckPasswordDialogTest, AWrongPasswordShowsTheMessageAndKeepsTheDialogTh
   EXPECT_EQ(flags_.password_dialog_open, 1);
   EXPECT_EQ(flags_.exit_requested, 0);
 
-  SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+  SendMessageA(dialog, WM_COMMAND, kCheckPasswordCancelId, 0);
   EXPECT_FALSE(IsWindow(dialog));
   EXPECT_EQ(flags_.password_dialog_open, 0);
   EXPECT_EQ(flags_.exit_requested, 0);

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/win32/configuration_dialog.h"
+#include "dialogs/win32/password_change_dialog.h"
 #include "preview/win32/preview_window.h"
 #include "saver/win32/screensaver_window.h"
 #include "settings/settings.h"
@@ -60,10 +62,15 @@ void run_saver(ProcessValues& process, Settings& settings, SettingsStore& store)
 }
 
 // Dispatch points of the modes whose process lives as long as its window.
-// Each opens its window and returns true, or returns false when it opened
-// nothing; the configuration dialog, the preview host and the password change
-// dialog are added here as they are built.
-bool open_configuration(ProcessValues&, Settings&, SettingsStore&) { return false; }
+// Each opens its window and returns true when the thread's message loop must
+// then run until the window ends the program, or false when nothing is left
+// to run.  The two dialogs are the process's only window and run their own
+// loop: they return false once they have closed.
+bool open_configuration(ProcessValues& process, Settings& settings, SettingsStore& store) {
+  ConfigurationDialog dialog(process, settings, store);
+  dialog.show_modal(nullptr);
+  return false;
+}
 
 // Preview mode: frm_preview is loaded, never shown, and lives until it ends
 // the program itself (its preview window gone or a close request).
@@ -71,7 +78,12 @@ bool open_preview(ProcessValues& process, Settings&, SettingsStore&) {
   static PreviewForm frm_preview;
   return frm_preview.load(window_from_handle_number(process.preview_parent));
 }
-bool open_password_change(ProcessValues&, Settings&, SettingsStore&) { return false; }
+
+bool open_password_change(ProcessValues& process, Settings& settings, SettingsStore& store) {
+  PasswordChangeDialog dialog(process, settings, store);
+  dialog.show_modal(nullptr);
+  return false;
+}
 
 int start(std::string_view command_line) {
   ProcessValues process;

@@ -6,22 +6,26 @@
 // the password, sets flags.password_dialog_open = 1 and calls show().  The
 // dialog answers only through the flags: exit_requested = 1 with
 // password_dialog_open = 0 means the password was right; password_dialog_open
-// = 0 alone means the dialog went away (Cancel, Escape, closing it, or 20
-// seconds passing) and the saver goes on.
+// = 0 alone means the dialog went away (Cancel, closing it, or 20 seconds
+// passing) and the saver goes on.
 //
-// Tab, Shift+Tab, Enter and Escape reach the dialog through IsDialogMessage:
-// the dialog registers itself with register_modeless_dialog (system_utils.h),
-// so the saver's frame wait must process messages with
-// process_pending_messages.  Enter in the password box also works without it.
+// Tab, Shift+Tab and Enter reach the dialog through IsDialogMessage: the
+// dialog registers itself with register_modeless_dialog (system_utils.h), so
+// the saver's frame wait must process messages with process_pending_messages.
+// Enter in the password box also works without it.  Every other key goes to
+// the password box unchanged: Escape does not close the dialog.
 //
-// If the 20-second timer expires while the "Passwords" message box is open,
-// the dialog closes as on a time-out as soon as the message box has been
-// dismissed (the animation stands still while the message box is up anyway).
+// The check runs once at a time: input that reaches the dialog while the
+// "Passwords" message box is open starts no second check.  If the 20-second
+// timer expires, or the dialog is asked to close, while the message box is
+// open, the dialog closes as on a time-out as soon as the message box has
+// been dismissed (the animation stands still while the message box is up).
 
 #include <windows.h>
 
 #include <memory>
 
+#include "dialogs/password_check.h"
 #include "saver/saver_flags.h"
 #include "settings/settings.h"
 #include "startup/process.h"
@@ -30,11 +34,13 @@ namespace fizzlet::win32 {
 
 inline constexpr UINT kCheckPasswordTimeoutMs = 20000;
 inline constexpr UINT_PTR kCheckPasswordTimerId = 1;  // Timer1 on the dialog window
-inline constexpr int kCheckPasswordTextId = 101;      // Text1, the password box
+inline constexpr int kCheckPasswordTextId = password_check::kText1;       // the password box
+inline constexpr int kCheckPasswordCancelId = password_check::kCommand2;  // Cancel
 
 class CheckPasswordDialog {
  public:
-  // The references must outlive the dialog object.
+  // The references must outlive the dialog object.  Letters are compared in
+  // the system's code page (CharUpperBuffA).
   CheckPasswordDialog(const ProcessValues& process, const Settings& settings, SaverFlags& flags);
   ~CheckPasswordDialog();  // destroys the dialog window if it is still open
   CheckPasswordDialog(const CheckPasswordDialog&) = delete;
@@ -45,7 +51,7 @@ class CheckPasswordDialog {
   bool is_open() const;
   HWND window() const;
 
-  struct State;  // the open dialog's window and its timer
+  class State;  // the open dialog: its form, timer and handlers
 
  private:
   const ProcessValues& process_;

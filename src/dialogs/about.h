@@ -1,0 +1,27 @@
+#pragma once
+// frm_about without the window system: its form and where its button leads.
+
+#include <string>
+#include <string_view>
+
+#include "dialogs/form.h"
+
+namespace fizzlet {
+
+namespace about {
+inline constexpr int kImage1 = 1201;
+inline constexpr int kLabel1 = 1202;
+inline constexpr int kLabel2 = 1204;    // the version
+inline constexpr int kCommand1 = 1;     // Ok: Enter and Escape press it
+inline constexpr int kCommand2 = 1203;  // "Want more screen savers? Click Here!"
+}  // namespace about
+
+const FormSpec& about_form();
+
+// The address that the home-page button opens.  home_page is the build's
+// setting: a web address (anything with a scheme, such as "https:" or
+// "file:") or an absolute path is used as it is; a plain file name or a
+// relative path names a file beside the program, in app_folder.
+std::string home_page_address(std::string_view home_page, std::string_view app_folder);
+
+}  // namespace fizzlet

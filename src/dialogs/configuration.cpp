@@ -1,0 +1,75 @@
+#include "dialogs/configuration.h"
+
+#include <algorithm>
+#include <string>
+
+namespace fizzlet {
+
+namespace {
+
+using namespace configuration;
+
+constexpr std::string_view kWindTip = "Customize how fast or slow the wind will blow!";
+
+// In tab order: Command5, Command6, Command4, Check1, HScroll1, Command2,
+// HScroll2; the labels and the picture take no focus.
+constexpr ControlSpec kControls[] = {
+    {kCommand5, ControlKind::button, "Password", {1380, 3870, 1200, 300},
+     "Click here to change the password for this screen saver"},
+    {kCommand6, ControlKind::button, "Preview", {5250, 3870, 1200, 300},
+     "Click here to preview the screen saver!"},
+    {kCommand4, ControlKind::button, "Exit", {6540, 3870, 1200, 300}, "Click here to exit"},
+    {kCheck1, ControlKind::check_box, "Play background music", {5100, 3330, 2595, 375},
+     "Place a check here to play background music during the screen saver"},
+    {kHScroll1, ControlKind::horizontal_scroll, "", {5070, 1650, 2685, 285}},
+    {kCommand2, ControlKind::button, "About", {5850, 840, 1200, 300},
+     "Click here to learn more about this screen saver"},
+    {kHScroll2, ControlKind::horizontal_scroll, "", {5040, 2610, 2685, 285}},
+    {kImage1, ControlKind::picture, "", {90, 90, 4860, 3660}},
+    {kLabel1, ControlKind::title_label, "Fizzlet Screen Saver", {5070, 90, 2745, 285}},
+    {kLabel2, ControlKind::centred_label, "Fizzlet Kernals", {5100, 1410, 2685, 225}, kWindTip},
+    {kLabel6, ControlKind::label, "Less", {5070, 1950, 405, 225}},
+    {kLabel7, ControlKind::right_label, "More", {7350, 1950, 405, 225}},
+    {kLabel5, ControlKind::centred_label, "Chance Of Popping", {5070, 2370, 2685, 225}, kWindTip},
+    {kLabel4, ControlKind::label, "Less", {5040, 2910, 405, 225}},
+    {kLabel3, ControlKind::right_label, "More", {7320, 2910, 405, 225}},
+};
+
+constexpr FormSpec kForm{"Screen Saver Configuration", 7860, 4230, kControls};
+
+}  // namespace
+
+const FormSpec& configuration_form() { return kForm; }
+
+int scroll_position(const ScrollRange& range, int position, ScrollAction action,
+                    int thumb_position) {
+  switch (action) {
+    case ScrollAction::line_left: position -= range.small_step; break;
+    case ScrollAction::line_right: position += range.small_step; break;
+    case ScrollAction::page_left: position -= range.large_step; break;
+    case ScrollAction::page_right: position += range.large_step; break;
+    case ScrollAction::to_left: position = range.minimum; break;
+    case ScrollAction::to_right: position = range.maximum; break;
+    case ScrollAction::thumb: position = thumb_position; break;
+    case ScrollAction::other: break;
+  }
+  return std::clamp(position, range.minimum, range.maximum);
+}
+
+ConfigurationControls controls_from_settings(const Settings& settings) {
+  return {std::clamp<int>(settings.total_fizzlet, kHScroll1Range.minimum, kHScroll1Range.maximum),
+          std::clamp<int>(settings.pop_chance, kHScroll2Range.minimum, kHScroll2Range.maximum),
+          audio_enabled(settings) ? 1 : 0};
+}
+
+void save_from_controls(const ConfigurationControls& controls, Settings& settings,
+                        SettingsStore& store) {
+  settings.audio_on = controls.check1 != 0 ? "1" : "0";
+  settings.total_fizzlet = static_cast<std::int16_t>(
+      std::clamp(controls.hscroll1, kHScroll1Range.minimum, kHScroll1Range.maximum));
+  settings.pop_chance = static_cast<std::int16_t>(
+      std::clamp(controls.hscroll2, kHScroll2Range.minimum, kHScroll2Range.maximum));
+  save_settings(store, settings);
+}
+
+}  // namespace fizzlet

@@ -1,0 +1,60 @@
+#include "dialogs/form.h"
+
+#include <cstdlib>
+
+namespace fizzlet {
+
+int twips_to_pixels(int twips, int twips_per_pixel) {
+  if (twips_per_pixel < 1) twips_per_pixel = 15;
+  const std::div_t parts = std::div(twips, twips_per_pixel);
+  int rounded = parts.quot;
+  // The remainder has the sign of twips; compare its size with half a pixel.
+  const int twice = 2 * std::abs(parts.rem);
+  const int away = twips < 0 ? -1 : 1;
+  if (twice > twips_per_pixel || (twice == twips_per_pixel && parts.quot % 2 != 0)) {
+    rounded += away;
+  }
+  return rounded;
+}
+
+PixelRect to_pixels(const TwipsRect& rect, int twips_per_pixel_x, int twips_per_pixel_y) {
+  return {twips_to_pixels(rect.left, twips_per_pixel_x), twips_to_pixels(rect.top, twips_per_pixel_y),
+          twips_to_pixels(rect.width, twips_per_pixel_x),
+          twips_to_pixels(rect.height, twips_per_pixel_y)};
+}
+
+bool is_label(ControlKind kind) {
+  return kind == ControlKind::label || kind == ControlKind::centred_label ||
+         kind == ControlKind::right_label || kind == ControlKind::title_label;
+}
+
+bool is_tab_stop(ControlKind kind) { return !is_label(kind) && kind != ControlKind::picture; }
+
+const ControlSpec* FormSpec::find(int id) const {
+  for (const ControlSpec& control : controls) {
+    if (control.id == id) return &control;
+  }
+  return nullptr;
+}
+
+bool HandlerGuard::enter() {
+  if (inside_) return false;
+  inside_ = true;
+  close_pending_ = false;
+  return true;
+}
+
+bool HandlerGuard::leave() {
+  inside_ = false;
+  const bool close = close_pending_;
+  close_pending_ = false;
+  return close;
+}
+
+bool HandlerGuard::request_close() {
+  if (!inside_) return true;
+  close_pending_ = true;
+  return false;
+}
+
+}  // namespace fizzlet

@@ -1,0 +1,93 @@
+#pragma once
+// The dialogs' forms as plain data: every control with its kind, caption,
+// tool tip and place in twips, listed in tab order, and the rules that turn
+// twips into pixels.  The Windows layer builds real dialogs from these
+// tables; nothing here knows the window system.
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+namespace fizzlet {
+
+// Twips (1/1440 inch) to whole pixels: divided by the axis's twips per
+// pixel and rounded to the nearest integer, halves to even.  A factor below
+// 1 counts as 15 (96 pixels per inch).
+int twips_to_pixels(int twips, int twips_per_pixel);
+
+struct TwipsRect {
+  int left = 0, top = 0, width = 0, height = 0;
+};
+struct PixelRect {
+  int left = 0, top = 0, width = 0, height = 0;
+  friend bool operator==(const PixelRect&, const PixelRect&) = default;
+};
+PixelRect to_pixels(const TwipsRect& rect, int twips_per_pixel_x, int twips_per_pixel_y);
+
+enum class ControlKind {
+  label,           // one line of text, left-aligned
+  centred_label,
+  right_label,
+  title_label,     // a centred title line in bold
+  button,
+  default_button,  // pressed by Enter when no other button has the focus
+  password_box,    // a text box that shows "*" for every character
+  check_box,
+  horizontal_scroll,
+  picture,         // a picture stretched to the control
+};
+
+// Labels and pictures take no focus; every other kind is a tab stop.
+bool is_tab_stop(ControlKind kind);
+bool is_label(ControlKind kind);
+
+struct ControlSpec {
+  int id;
+  ControlKind kind;
+  std::string_view text;  // caption; empty for boxes, bars and pictures
+  TwipsRect rect;
+  std::string_view tool_tip = {};
+};
+
+struct FormSpec {
+  std::string_view caption;
+  int client_width;   // twips
+  int client_height;  // twips
+  std::span<const ControlSpec> controls;  // in tab order
+
+  const ControlSpec* find(int id) const;
+};
+
+// The font of every form: 8 points, that is 160 twips tall.
+inline constexpr int kFormFontTwips = 8 * 20;
+
+// A handler that shows a message box or runs a modal window (a preview, a
+// dialog over this one) lets the thread's messages run meanwhile, so input
+// that still reaches its window could start the same handler again, and a
+// close request could pull the window away underneath it.  The handler runs
+// inside enter()/leave(); a close request while inside is kept and acted on
+// when the handler has left.
+class HandlerGuard {
+ public:
+  // False when a guarded handler is already running: do nothing then.
+  bool enter();
+  // True when a close was requested meanwhile: close now.
+  bool leave();
+  // True: close now.  False: inside a handler; leave() will say so.
+  bool request_close();
+  bool inside() const { return inside_; }
+
+ private:
+  bool inside_ = false;
+  bool close_pending_ = false;
+};
+
+// A message box as the system shows it: text, title and icon, one OK button.
+enum class MessageIcon { critical, exclamation };
+struct MessageSpec {
+  std::string_view text;
+  std::string_view title;
+  MessageIcon icon;
+};
+
+}  // namespace fizzlet

@@ -1,0 +1,168 @@
+#include "dialogs/win32/configuration_dialog.h"
+
+#include <utility>
+
+#include "dialogs/win32/about_dialog.h"
+#include "dialogs/win32/password_change_dialog.h"
+#include "resource_ids.h"
+#include "saver/win32/screensaver_window.h"
+
+namespace fizzlet::win32 {
+
+namespace {
+
+using namespace configuration;
+
+const ScrollRange& range_of(int id) { return id == kHScroll1 ? kHScroll1Range : kHScroll2Range; }
+
+ScrollAction scroll_action(int request) {
+  switch (request) {
+    case SB_LINELEFT: return ScrollAction::line_left;
+    case SB_LINERIGHT: return ScrollAction::line_right;
+    case SB_PAGELEFT: return ScrollAction::page_left;
+    case SB_PAGERIGHT: return ScrollAction::page_right;
+    case SB_LEFT: return ScrollAction::to_left;    // Home
+    case SB_RIGHT: return ScrollAction::to_right;  // End
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: return ScrollAction::thumb;
+    default: return ScrollAction::other;
+  }
+}
+
+void set_scroll(HWND bar, const ScrollRange& range, int position) {
+  SCROLLINFO info{};
+  info.cbSize = sizeof(info);
+  info.fMask = SIF_RANGE | SIF_POS | SIF_PAGE;
+  info.nMin = range.minimum;
+  info.nMax = range.maximum;
+  info.nPage = 0;
+  info.nPos = position;
+  SetScrollInfo(bar, SB_CTL, &info, TRUE);
+}
+
+void set_icon(HWND window) {
+  const HINSTANCE instance = GetModuleHandleA(nullptr);
+  for (const auto& [which, metric] :
+       {std::pair{ICON_BIG, SM_CXICON}, std::pair{ICON_SMALL, SM_CXSMICON}}) {
+    const int size = GetSystemMetrics(metric);
+    const HANDLE icon = LoadImageA(instance, MAKEINTRESOURCEA(IDI_FIZZLET), IMAGE_ICON, size, size,
+                                   LR_SHARED);  // shared: the system frees it
+    if (icon != nullptr) SendMessageA(window, WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
+  }
+}
+
+}  // namespace
+
+ConfigurationDialog::ConfigurationDialog(ProcessValues& process, Settings& settings,
+                                         SettingsStore& store)
+    : Form(configuration_form(), process, {{kImage1, IDB_TITLE}}),
+      process_(process),
+      settings_(settings),
+      store_(store) {}
+
+ConfigurationControls ConfigurationDialog::controls() const {
+  return {GetScrollPos(item(kHScroll1), SB_CTL), GetScrollPos(item(kHScroll2), SB_CTL),
+          IsDlgButtonChecked(window(), kCheck1) == BST_CHECKED ? 1 : 0};
+}
+
+void ConfigurationDialog::Form_Load() {
+  set_icon(window());
+  load_settings(store_, settings_);
+  const ConfigurationControls shown = controls_from_settings(settings_);
+  set_scroll(item(kHScroll1), kHScroll1Range, shown.hscroll1);
+  set_scroll(item(kHScroll2), kHScroll2Range, shown.hscroll2);
+  CheckDlgButton(window(), kCheck1, shown.check1 != 0 ? BST_CHECKED : BST_UNCHECKED);
+}
+
+bool ConfigurationDialog::on_command(int id, int) {
+  switch (id) {
+    case kCommand2: Command2_Click(); return true;
+    case kCommand5: Command5_Click(); return true;
+    case kCommand6: Command6_Click(); return true;
+    case kCommand4:  // Exit
+    case IDCANCEL:   // Escape
+      on_close();
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Exit, Escape, the close box, Alt+F4 or a close request from outside.
+void ConfigurationDialog::on_close() {
+  if (guard_.request_close()) {
+    unload();
+  } else {
+    // A modal window runs over the dialog: a quit request ends its loop (the
+    // saver and the dialogs' loops pass it on), and run_over closes this
+    // dialog when it returns.
+    PostQuitMessage(0);
+  }
+}
+
+bool ConfigurationDialog::on_message(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
+  switch (message) {
+    case WM_HSCROLL:
+      HScroll_Change(reinterpret_cast<HWND>(lparam), LOWORD(wparam));
+      result = 0;
+      return true;
+    case WM_ENDSESSION:
+      // The session ends and the program with it, without closing the
+      // dialog: keep what the controls hold.
+      if (wparam != FALSE) save_from_controls(controls(), settings_, store_);
+      result = 0;
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Every way out passes here: copy the controls into the settings and save.
+void ConfigurationDialog::Form_Unload() { save_from_controls(controls(), settings_, store_); }
+
+void ConfigurationDialog::HScroll_Change(HWND bar, int request) const {
+  const int id = GetDlgCtrlID(bar);
+  if (id != kHScroll1 && id != kHScroll2) return;
+  SCROLLINFO info{};
+  info.cbSize = sizeof(info);
+  info.fMask = SIF_POS | SIF_TRACKPOS;
+  GetScrollInfo(bar, SB_CTL, &info);
+  const int position = scroll_position(range_of(id), info.nPos, scroll_action(request), info.nTrackPos);
+  if (position != info.nPos) SetScrollPos(bar, SB_CTL, position, TRUE);
+}
+
+template <typename Run>
+void ConfigurationDialog::run_over(Run run) {
+  if (!guard_.enter()) return;
+  run();
+  if (guard_.leave()) unload();
+}
+
+void ConfigurationDialog::Command2_Click() {
+  run_over([this] {
+    AboutDialog about(process_);
+    about.show_modal(window());
+  });
+}
+
+void ConfigurationDialog::Command5_Click() {
+  run_over([this] {
+    PasswordChangeDialog password(process_, settings_, store_);
+    password.show_modal(window());
+  });
+}
+
+// Preview: the settings are saved first, so the saver (which loads them
+// when it starts) runs with the positions just chosen.  The saver window is
+// modal over this dialog and ends on activity without asking for a password.
+void ConfigurationDialog::Command6_Click() {
+  run_over([this] {
+    save_from_controls(controls(), settings_, store_);
+    show_screensaver(process_, settings_, store_, /*preview_mode=*/true);
+    if (!is_open()) return;
+    SetForegroundWindow(window());
+    SetFocus(item(kCommand6));
+  });
+}
+
+}  // namespace fizzlet::win32

@@ -1,0 +1,48 @@
+#pragma once
+// frm_configuration: the configuration dialog of /c and of an empty command
+// line.  It is the program's only window: every way of closing it saves the
+// settings, and the program ends when show_modal returns.
+//
+// While Preview runs the saver, or the about box or the password change
+// dialog is open over it, a close request (from outside: the dialog itself
+// is disabled) ends that first, then closes the dialog as usual.
+
+#include <windows.h>
+
+#include "dialogs/configuration.h"
+#include "dialogs/win32/form.h"
+#include "settings/settings.h"
+
+namespace fizzlet::win32 {
+
+class ConfigurationDialog final : public Form {
+ public:
+  // The references must outlive the dialog.
+  ConfigurationDialog(ProcessValues& process, Settings& settings, SettingsStore& store);
+
+  // The states of the controls that hold settings.
+  ConfigurationControls controls() const;
+
+ protected:
+  void Form_Load() override;
+  bool on_command(int id, int notification) override;
+  void on_close() override;
+  bool on_message(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
+  void Form_Unload() override;
+
+ private:
+  void Command2_Click();  // About
+  void Command5_Click();  // Password
+  void Command6_Click();  // Preview
+  void HScroll_Change(HWND bar, int request) const;
+  // Runs a modal window over the dialog (a dialog, the preview saver).
+  template <typename Run>
+  void run_over(Run run);
+
+  ProcessValues& process_;
+  Settings& settings_;
+  SettingsStore& store_;
+  HandlerGuard guard_;
+};
+
+}  // namespace fizzlet::win32

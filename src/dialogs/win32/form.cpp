@@ -1,0 +1,357 @@
+#include "dialogs/win32/form.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <utility>
+
+#include "startup/win32/system_utils.h"
+
+namespace fizzlet::win32 {
+
+namespace {
+
+constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+constexpr char kFontFace[] = "MS Shell Dlg 2";
+// Room that a button's edges and a check box's square take beside the text.
+constexpr int kButtonPaddingTwips = 120;
+constexpr int kCheckBoxPaddingTwips = 300;
+constexpr UINT kMsgDpiChanged = 0x02E0;  // WM_DPICHANGED (Windows 8.1 and later)
+
+// Predefined control classes of a dialog template.
+constexpr WORD kButtonAtom = 0x0080, kEditAtom = 0x0081, kStaticAtom = 0x0082,
+               kScrollBarAtom = 0x0084;
+
+struct ControlClass {
+  WORD atom;
+  DWORD style;
+  DWORD ex_style;
+};
+
+ControlClass control_class(const ControlSpec& control) {
+  const DWORD tab = is_tab_stop(control.kind) ? WS_TABSTOP : 0;
+  const DWORD notify = control.tool_tip.empty() ? 0 : SS_NOTIFY;  // labels must see the mouse
+  switch (control.kind) {
+    case ControlKind::label: return {kStaticAtom, SS_LEFTNOWORDWRAP | SS_NOPREFIX | notify, 0};
+    case ControlKind::centred_label:
+    case ControlKind::title_label: return {kStaticAtom, SS_CENTER | SS_NOPREFIX | notify, 0};
+    case ControlKind::right_label: return {kStaticAtom, SS_RIGHT | SS_NOPREFIX | notify, 0};
+    case ControlKind::button: return {kButtonAtom, BS_PUSHBUTTON | tab, 0};
+    case ControlKind::default_button: return {kButtonAtom, BS_DEFPUSHBUTTON | tab, 0};
+    case ControlKind::password_box:
+      return {kEditAtom, ES_PASSWORD | ES_AUTOHSCROLL | tab, WS_EX_CLIENTEDGE};
+    case ControlKind::check_box: return {kButtonAtom, BS_AUTOCHECKBOX | tab, 0};
+    case ControlKind::horizontal_scroll: return {kScrollBarAtom, SBS_HORZ | tab, 0};
+    case ControlKind::picture: return {kStaticAtom, SS_OWNERDRAW | notify, 0};
+  }
+  return {kStaticAtom, 0, 0};
+}
+
+int padding_twips(ControlKind kind) {
+  if (kind == ControlKind::button || kind == ControlKind::default_button) return kButtonPaddingTwips;
+  if (kind == ControlKind::check_box) return kCheckBoxPaddingTwips;
+  return 0;
+}
+
+bool has_text(ControlKind kind) {
+  return is_label(kind) || kind == ControlKind::button || kind == ControlKind::default_button ||
+         kind == ControlKind::check_box;
+}
+
+// An in-memory dialog template.  Its sizes are placeholders: the form places
+// its controls in pixels when it starts.
+class Template {
+ public:
+  explicit Template(const FormSpec& spec) {
+    dword(kFormStyle);
+    dword(0);
+    word(static_cast<WORD>(spec.controls.size()));
+    for (int i = 0; i < 4; ++i) word(0);  // x, y, cx, cy
+    word(0);                              // no menu
+    word(0);                              // standard dialog class
+    text(spec.caption);
+    for (const ControlSpec& control : spec.controls) {
+      const ControlClass kind = control_class(control);
+      align();
+      dword(WS_CHILD | WS_VISIBLE | kind.style);
+      dword(kind.ex_style);
+      for (int i = 0; i < 4; ++i) word(0);
+      word(static_cast<WORD>(control.id));
+      word(0xFFFF);
+      word(kind.atom);
+      text(control.text);
+      word(0);  // no creation data
+    }
+  }
+  const DLGTEMPLATE* get() const { return reinterpret_cast<const DLGTEMPLATE*>(words_.data()); }
+
+ private:
+  void word(WORD w) { words_.push_back(w); }
+  void dword(DWORD d) {
+    word(LOWORD(d));
+    word(HIWORD(d));
+  }
+  // The form's texts are plain ASCII.
+  void text(std::string_view s) {
+    for (char c : s) word(static_cast<unsigned char>(c));
+    word(0);
+  }
+  void align() {
+    if (words_.size() % 2 != 0) word(0);
+  }
+  std::vector<WORD> words_;
+};
+
+UniqueFont make_font(int height_px, bool bold) {
+  return UniqueFont(CreateFontA(-height_px, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
+                                FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, kFontFace));
+}
+
+LONG text_width(HWND control, HFONT font) {
+  const int length = GetWindowTextLengthA(control);
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  GetWindowTextA(control, text.data(), length + 1);
+  const WindowDc dc(control);
+  if (dc.get() == nullptr) return 0;
+  const Selection selection(dc.get(), font);
+  RECT needed{0, 0, 0, 0};
+  DrawTextA(dc.get(), text.c_str(), -1, &needed, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+  return needed.right;
+}
+
+// Dialogs lay out their own controls from twips: on a change of monitor
+// resolution the system must not move them as well (Windows 10 1703 and
+// later would otherwise rescale the dialog from its placeholder template).
+void keep_system_from_rescaling(HWND window) {
+  using SetBehaviour = BOOL(WINAPI*)(HWND, int, int);
+  constexpr int kDisableAll = 1;  // DDC_DISABLE_ALL
+  const HMODULE user32 = GetModuleHandleA("user32.dll");
+  if (user32 == nullptr) return;
+  const auto set = reinterpret_cast<SetBehaviour>(
+      reinterpret_cast<void*>(GetProcAddress(user32, "SetDialogDpiChangeBehavior")));
+  if (set != nullptr) set(window, kDisableAll, kDisableAll);
+}
+
+}  // namespace
+
+Form::Form(const FormSpec& spec, const ProcessValues& process, std::vector<FormPicture> pictures)
+    : spec_(spec), process_(process), pictures_(std::move(pictures)) {}
+
+Form::~Form() {
+  if (window_ == nullptr) return;
+  const HWND window = window_;
+  detach();
+  DestroyWindow(window);
+}
+
+bool Form::create_modeless(HWND owner) {
+  if (window_ != nullptr) return true;
+  modal_ = false;
+  const Template dialog_template(spec_);
+  CreateDialogIndirectParamA(GetModuleHandleA(nullptr), dialog_template.get(), owner,
+                             &Form::dialog_proc, reinterpret_cast<LPARAM>(this));
+  if (window_ != nullptr) register_modeless_dialog(window_);
+  return window_ != nullptr;
+}
+
+void Form::show_modal(HWND owner) {
+  if (window_ != nullptr) return;
+  modal_ = true;
+  const Template dialog_template(spec_);
+  DialogBoxIndirectParamA(GetModuleHandleA(nullptr), dialog_template.get(), owner,
+                          &Form::dialog_proc, reinterpret_cast<LPARAM>(this));
+}
+
+void Form::unload() {
+  if (window_ == nullptr) return;
+  if (modal_) {
+    EndDialog(window_, 0);
+  } else {
+    DestroyWindow(window_);
+  }
+}
+
+std::string Form::text_of(int id) const {
+  const HWND control = item(id);
+  std::string text(static_cast<std::size_t>(GetWindowTextLengthA(control)) + 1, '\0');
+  text.resize(static_cast<std::size_t>(
+      GetWindowTextA(control, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+void Form::set_text(int id, const std::string& text) const { SetDlgItemTextA(window_, id, text.c_str()); }
+
+void Form::show_message(const MessageSpec& message) const {
+  const UINT icon = message.icon == MessageIcon::critical ? MB_ICONHAND : MB_ICONEXCLAMATION;
+  MessageBoxA(window_, std::string(message.text).c_str(), std::string(message.title).c_str(),
+              MB_OK | icon);
+}
+
+bool Form::on_message(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+
+INT_PTR CALLBACK Form::dialog_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_INITDIALOG) {
+    auto* form = reinterpret_cast<Form*>(lparam);
+    SetWindowLongPtrA(window, DWLP_USER, lparam);
+    form->window_ = window;
+    form->initialise();
+    return TRUE;  // the focus goes to the first control in tab order
+  }
+  auto* form = reinterpret_cast<Form*>(GetWindowLongPtrA(window, DWLP_USER));
+  return form != nullptr ? form->handle(message, wparam, lparam) : FALSE;
+}
+
+INT_PTR Form::handle(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_COMMAND:
+      return on_command(LOWORD(wparam), HIWORD(wparam)) ? TRUE : FALSE;
+    case WM_CLOSE:
+      on_close();
+      return TRUE;
+    case WM_DRAWITEM:
+      draw_picture(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam));
+      return TRUE;
+    case kMsgDpiChanged: {
+      // Moved to a monitor of another resolution: the same twips, new pixels.
+      const int factor = twips_per_pixel(HIWORD(wparam));
+      lay_out(factor, factor);
+      const auto* suggested = reinterpret_cast<const RECT*>(lparam);
+      SetWindowPos(window_, nullptr, suggested->left, suggested->top, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      return TRUE;
+    }
+    case WM_DESTROY:
+      Form_Unload();
+      detach();
+      return TRUE;
+    default: {
+      LRESULT result = 0;
+      if (!on_message(message, wparam, lparam, result)) return FALSE;
+      SetWindowLongPtrA(window_, DWLP_MSGRESULT, result);
+      return TRUE;
+    }
+  }
+}
+
+void Form::detach() {
+  unregister_modeless_dialog(window_);
+  SetWindowLongPtrA(window_, DWLP_USER, 0);
+  window_ = nullptr;
+}
+
+void Form::initialise() {
+  keep_system_from_rescaling(window_);
+  const HINSTANCE instance = GetModuleHandleA(nullptr);
+  bitmaps_.clear();
+  for (const FormPicture& picture : pictures_) {
+    bitmaps_.emplace_back(static_cast<HBITMAP>(LoadImageA(
+        instance, MAKEINTRESOURCEA(picture.resource_id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+  }
+  for (const ControlSpec& control : spec_.controls) {
+    if (control.kind == ControlKind::password_box) {
+      SendMessageA(item(control.id), EM_SETPASSWORDCHAR, '*', 0);
+    }
+  }
+  lay_out(process_.twips_per_pixel_x, process_.twips_per_pixel_y);
+  add_tool_tips();
+  center_form(window_);
+  Form_Load();
+}
+
+void Form::lay_out(int twips_per_pixel_x, int twips_per_pixel_y) {
+  // The client area in pixels; the frame around it is what the window has
+  // now beyond its client area, measured twice because a first size far
+  // from the final one may change the frame (a wrapped caption bar).
+  const int width = twips_to_pixels(spec_.client_width, twips_per_pixel_x);
+  const int height = twips_to_pixels(spec_.client_height, twips_per_pixel_y);
+  for (int pass = 0; pass < 2; ++pass) {
+    RECT outer{}, client{};
+    GetWindowRect(window_, &outer);
+    GetClientRect(window_, &client);
+    const int frame_x = (outer.right - outer.left) - client.right;
+    const int frame_y = (outer.bottom - outer.top) - client.bottom;
+    SetWindowPos(window_, nullptr, 0, 0, width + frame_x, height + frame_y,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+
+  const int font_height = twips_to_pixels(kFormFontTwips, twips_per_pixel_y);
+  font_ = make_font(font_height, false);
+  bold_font_ = make_font(font_height, true);
+  fitted_fonts_.clear();
+  for (const ControlSpec& control : spec_.controls) {
+    const PixelRect place = to_pixels(control.rect, twips_per_pixel_x, twips_per_pixel_y);
+    const HWND child = item(control.id);
+    MoveWindow(child, place.left, place.top, place.width, place.height, FALSE);
+    const HFONT font = control.kind == ControlKind::title_label ? bold_font_.get() : font_.get();
+    SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    if (has_text(control.kind)) fit_text(control, twips_per_pixel_x, twips_per_pixel_y);
+  }
+  InvalidateRect(window_, nullptr, TRUE);
+}
+
+// Every text stays on one line inside its control.  Where the system's font
+// is wider than the one the form was designed with, the text gets a slightly
+// smaller size of the same font, never below 8 pixels.
+void Form::fit_text(const ControlSpec& control, int twips_per_pixel_x, int twips_per_pixel_y) {
+  const HWND child = item(control.id);
+  const int room = twips_to_pixels(control.rect.width - padding_twips(control.kind), twips_per_pixel_x);
+  auto font = reinterpret_cast<HFONT>(SendMessageA(child, WM_GETFONT, 0, 0));
+  if (font == nullptr || text_width(child, font) <= room) return;
+  const bool bold = control.kind == ControlKind::title_label;
+  UniqueFont smaller;
+  for (int height = twips_to_pixels(kFormFontTwips, twips_per_pixel_y) - 1; height >= 8; --height) {
+    smaller = make_font(height, bold);
+    if (!smaller || text_width(child, smaller.get()) <= room) break;
+  }
+  if (!smaller) return;
+  SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(smaller.get()), FALSE);
+  fitted_fonts_.push_back(std::move(smaller));
+}
+
+// The tooltip window is owned by the dialog, so the system destroys it with
+// the dialog.
+void Form::add_tool_tips() {
+  const bool any = std::any_of(spec_.controls.begin(), spec_.controls.end(),
+                               [](const ControlSpec& c) { return !c.tool_tip.empty(); });
+  if (!any) return;
+  INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&classes);
+  const HWND tips = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+                                    WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
+                                    GetModuleHandleA(nullptr), nullptr);
+  if (tips == nullptr) return;
+  for (const ControlSpec& control : spec_.controls) {
+    if (control.tool_tip.empty()) continue;
+    std::string text(control.tool_tip);
+    TOOLINFOA tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(item(control.id));
+    tool.lpszText = text.data();
+    SendMessageA(tips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+}
+
+void Form::draw_picture(const DRAWITEMSTRUCT& item) const {
+  const RECT& area = item.rcItem;
+  for (std::size_t i = 0; i < pictures_.size() && i < bitmaps_.size(); ++i) {
+    if (static_cast<int>(item.CtlID) != pictures_[i].control_id || !bitmaps_[i]) continue;
+    BITMAP size{};
+    GetObjectA(bitmaps_[i].get(), sizeof(size), &size);
+    const UniqueDc source(CreateCompatibleDC(item.hDC));
+    if (!source) return;
+    const Selection selection(source.get(), bitmaps_[i].get());
+    // Smooth scaling: the picture is drawn larger than its pixels on
+    // screens above 96 pixels per inch.
+    SetStretchBltMode(item.hDC, HALFTONE);
+    SetBrushOrgEx(item.hDC, 0, 0, nullptr);
+    StretchBlt(item.hDC, area.left, area.top, area.right - area.left, area.bottom - area.top,
+               source.get(), 0, 0, size.bmWidth, size.bmHeight, SRCCOPY);
+    return;
+  }
+}
+
+}  // namespace fizzlet::win32
