@@ -1,0 +1,129 @@
+// The dialogs' forms and shared rules: twips to pixels, the tab orders and
+// tool tips of the tables, the configuration dialog's controls and scroll
+// bars, the guard of handlers that show message boxes, and the home page.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "dialogs/about.h"
+#include "dialogs/configuration.h"
+#include "dialogs/password_change.h"
+#include "dialogs/password_check.h"
+#include "settings/memory_store.h"
+
+namespace fizzlet {
+namespace {
+
+TEST(FormLayout, TwipsBecomePixelsRoundedHalvesToEven) {
+  struct Case {
+    int twips, factor, pixels;
+  } cases[] = {
+      {7860, 15, 524}, {4230, 10, 423}, {630, 12, 52} /* 52.5 */, {690, 12, 58} /* 57.5 */,
+      {1125, 12, 94},  {5, 2, 2},       {7, 2, 4},                {-7, 2, -4},
+      {100, 0, 7} /* no usable factor: 15 */,
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(twips_to_pixels(c.twips, c.factor), c.pixels) << c.twips << " / " << c.factor;
+  }
+  EXPECT_EQ(to_pixels({90, 90, 4860, 3660}, 15, 10), (PixelRect{6, 9, 324, 366}));
+}
+
+std::vector<int> tab_order(const FormSpec& form) {
+  std::vector<int> ids;
+  for (const ControlSpec& control : form.controls) {
+    if (is_tab_stop(control.kind)) ids.push_back(control.id);
+  }
+  return ids;
+}
+
+TEST(FormLayout, TablesKeepTheirTabOrderToolTipsAndClientAreas) {
+  using namespace configuration;
+  const FormSpec& config = configuration_form();
+  EXPECT_EQ(config.caption, "Screen Saver Configuration");
+  EXPECT_EQ(tab_order(config),
+            (std::vector<int>{kCommand5, kCommand6, kCommand4, kCheck1, kHScroll1, kCommand2, kHScroll2}));
+  EXPECT_EQ(config.find(kLabel2)->tool_tip, config.find(kLabel5)->tool_tip);
+  EXPECT_EQ(config.find(kCommand6)->tool_tip, "Click here to preview the screen saver!");
+  EXPECT_EQ(tab_order(password_change_form()),
+            (std::vector<int>{password_change::kNewPassword, password_change::kNewPassword2,
+                              password_change::kOK, password_change::kCancel}));
+  EXPECT_EQ(password_change_form().caption, "Change  Password");
+  EXPECT_EQ(tab_order(about_form()).front(), about::kCommand1);
+  EXPECT_EQ(tab_order(password_check_form()).front(), password_check::kText1);
+
+  for (const FormSpec* form : {&config, &password_change_form(), &about_form(), &password_check_form()}) {
+    for (const ControlSpec& c : form->controls) {
+      EXPECT_LE(c.rect.left + c.rect.width, form->client_width) << form->caption << " " << c.id;
+      EXPECT_LE(c.rect.top + c.rect.height, form->client_height) << form->caption << " " << c.id;
+    }
+  }
+}
+
+TEST(ConfigurationControls, ShowTheSettingsAndSaveThemBack) {
+  Settings settings;  // a first run: nothing stored
+  EXPECT_EQ(controls_from_settings(settings), (ConfigurationControls{36, 10, 1}));
+  settings.total_fizzlet = 250;
+  settings.pop_chance = 0;
+  settings.audio_on = "0";
+  EXPECT_EQ(controls_from_settings(settings), (ConfigurationControls{100, 1, 0}));
+
+  MemoryStore store;
+  settings.password_plain = "KEEP";
+  save_from_controls({98, 3, 0}, settings, store);
+  Settings loaded;
+  load_settings(store, loaded);
+  EXPECT_EQ(loaded.total_fizzlet, 98);
+  EXPECT_EQ(loaded.pop_chance, 3);
+  EXPECT_EQ(loaded.audio_on, "0");
+  EXPECT_EQ(loaded.password_plain, "KEEP") << "closing the dialog stores the password again, unchanged";
+  save_from_controls({1, 50, 1}, settings, store);
+  EXPECT_EQ(store.get(kAppKey, kSection, "audio_on", ""), "1");
+  EXPECT_EQ(store.get(kAppKey, kSection, "pop_chance", ""), "50");
+}
+
+TEST(ConfigurationControls, ScrollBarsStepByOneAndStayInRange) {
+  struct Case {
+    ScrollAction action;
+    int from, thumb, to;
+  } cases[] = {
+      {ScrollAction::line_right, 36, 0, 37}, {ScrollAction::line_left, 36, 0, 35},
+      {ScrollAction::page_right, 36, 0, 37}, {ScrollAction::page_left, 36, 0, 35},
+      {ScrollAction::to_left, 36, 0, 1},     {ScrollAction::to_right, 36, 0, 100},
+      {ScrollAction::line_left, 1, 0, 1},    {ScrollAction::page_right, 100, 0, 100},
+      {ScrollAction::thumb, 36, 77, 77},     {ScrollAction::thumb, 36, 500, 100},
+      {ScrollAction::other, 36, 77, 36},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(scroll_position(kHScroll1Range, c.from, c.action, c.thumb), c.to)
+        << static_cast<int>(c.action) << " from " << c.from;
+  }
+  EXPECT_EQ(scroll_position(kHScroll2Range, 10, ScrollAction::to_right), 50);
+}
+
+TEST(HandlerGuard, RunsOneHandlerAtATimeAndKeepsACloseForItsEnd) {
+  HandlerGuard guard;
+  EXPECT_TRUE(guard.request_close()) << "nothing running: close at once";
+  ASSERT_TRUE(guard.enter());
+  EXPECT_FALSE(guard.enter()) << "no second handler inside the first";
+  EXPECT_FALSE(guard.leave()) << "no close was requested";
+  ASSERT_TRUE(guard.enter());
+  EXPECT_FALSE(guard.request_close()) << "a close while inside waits";
+  EXPECT_TRUE(guard.leave()) << "and is acted on at the end";
+  ASSERT_TRUE(guard.enter());
+  EXPECT_FALSE(guard.leave()) << "a close is acted on once";
+}
+
+TEST(AboutHomePage, FileNamesAreBesideTheProgramAddressesAsTheyAre) {
+  const std::string folder = "C:\\Program Files\\Fizzlet\\";
+  EXPECT_EQ(home_page_address("fizzlet.html", folder), folder + "fizzlet.html");
+  EXPECT_EQ(home_page_address("docs\\index.html", folder), folder + "docs\\index.html");
+  for (const char* as_is : {"https://example.org/fizzlet", "file:///C:/fizzlet.html",
+                            "D:\\pages\\fizzlet.html", "\\\\server\\share\\fizzlet.html", ""}) {
+    EXPECT_EQ(home_page_address(as_is, folder), as_is);
+  }
+}
+
+}  // namespace
+}  // namespace fizzlet
