@@ -1,5 +1,6 @@
 #include "dialogs/form.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace fizzlet {
@@ -29,6 +30,37 @@ bool is_label(ControlKind kind) {
 }
 
 bool is_tab_stop(ControlKind kind) { return !is_label(kind) && kind != ControlKind::picture; }
+
+namespace {
+
+constexpr int kLabelGapTwips = 60;
+constexpr int kButtonPaddingTwips = 120;
+constexpr int kCheckBoxPaddingTwips = 300;
+
+bool share_height(const TwipsRect& a, const TwipsRect& b) {
+  return a.top < b.top + b.height && b.top < a.top + a.height;
+}
+
+}  // namespace
+
+int text_room(const FormSpec& form, const ControlSpec& control) {
+  switch (control.kind) {
+    case ControlKind::button:
+    case ControlKind::default_button: return control.rect.width - kButtonPaddingTwips;
+    case ControlKind::check_box: return control.rect.width - kCheckBoxPaddingTwips;
+    case ControlKind::label: break;
+    default: return control.rect.width;
+  }
+  const TwipsRect& label = control.rect;
+  int right = form.client_width;
+  for (const ControlSpec& other : form.controls) {
+    const TwipsRect& r = other.rect;
+    if (&other != &control && r.left >= label.left + label.width && share_height(label, r)) {
+      right = std::min(right, r.left - kLabelGapTwips);
+    }
+  }
+  return std::max(label.width, right - label.left);
+}
 
 const ControlSpec* FormSpec::find(int id) const {
   for (const ControlSpec& control : controls) {

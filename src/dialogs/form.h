@@ -61,6 +61,13 @@ struct FormSpec {
 // The font of every form: 8 points, that is 160 twips tall.
 inline constexpr int kFormFontTwips = 8 * 20;
 
+// The width that a control's text may take, in twips.  A left-aligned label
+// may grow to the right into free room: up to the nearest control beside it
+// (one that shares some of its height), less a small gap, or to the edge of
+// the form.  Other labels keep their width; buttons and check boxes leave
+// room for their edges or their square.
+int text_room(const FormSpec& form, const ControlSpec& control);
+
 // A handler that shows a message box or runs a modal window (a preview, a
 // dialog over this one) lets the thread's messages run meanwhile, so input
 // that still reaches its window could start the same handler again, and a

@@ -30,6 +30,18 @@ TEST(FormLayout, TwipsBecomePixelsRoundedHalvesToEven) {
   EXPECT_EQ(to_pixels({90, 90, 4860, 3660}, 15, 10), (PixelRect{6, 9, 324, 366}));
 }
 
+TEST(FormLayout, LabelsMayGrowIntoTheFreeRoomBesideThem) {
+  const FormSpec& change = password_change_form();
+  EXPECT_EQ(text_room(change, *change.find(password_change::kLabel3)), 1980 - 60 - 180);
+  const FormSpec& check = password_check_form();
+  EXPECT_EQ(text_room(check, *check.find(password_check::kLabel1)), 2790 - 60 - 180);
+  const FormSpec& config = configuration_form();
+  EXPECT_EQ(text_room(config, *config.find(configuration::kLabel6)), 7350 - 60 - 5070);
+  EXPECT_EQ(text_room(config, *config.find(configuration::kLabel7)), 405) << "right-aligned";
+  EXPECT_EQ(text_room(config, *config.find(configuration::kCommand6)), 1200 - 120);
+  EXPECT_EQ(text_room(config, *config.find(configuration::kCheck1)), 2595 - 300);
+}
+
 std::vector<int> tab_order(const FormSpec& form) {
   std::vector<int> ids;
   for (const ControlSpec& control : form.controls) {

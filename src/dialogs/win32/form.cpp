@@ -13,9 +13,6 @@ namespace {
 
 constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
 constexpr char kFontFace[] = "MS Shell Dlg 2";
-// Room that a button's edges and a check box's square take beside the text.
-constexpr int kButtonPaddingTwips = 120;
-constexpr int kCheckBoxPaddingTwips = 300;
 constexpr UINT kMsgDpiChanged = 0x02E0;  // WM_DPICHANGED (Windows 8.1 and later)
 
 // Predefined control classes of a dialog template.
@@ -45,12 +42,6 @@ ControlClass control_class(const ControlSpec& control) {
     case ControlKind::picture: return {kStaticAtom, SS_OWNERDRAW | notify, 0};
   }
   return {kStaticAtom, 0, 0};
-}
-
-int padding_twips(ControlKind kind) {
-  if (kind == ControlKind::button || kind == ControlKind::default_button) return kButtonPaddingTwips;
-  if (kind == ControlKind::check_box) return kCheckBoxPaddingTwips;
-  return 0;
 }
 
 bool has_text(ControlKind kind) {
@@ -290,14 +281,22 @@ void Form::lay_out(int twips_per_pixel_x, int twips_per_pixel_y) {
   InvalidateRect(window_, nullptr, TRUE);
 }
 
-// Every text stays on one line inside its control.  Where the system's font
-// is wider than the one the form was designed with, the text gets a slightly
+// Every text stays on one line inside its control.  A label that needs
+// more room takes the free room beside it; where the system's font is wider
+// still than the one the form was designed with, the text gets a slightly
 // smaller size of the same font, never below 8 pixels.
 void Form::fit_text(const ControlSpec& control, int twips_per_pixel_x, int twips_per_pixel_y) {
   const HWND child = item(control.id);
-  const int room = twips_to_pixels(control.rect.width - padding_twips(control.kind), twips_per_pixel_x);
+  const int room = twips_to_pixels(text_room(spec_, control), twips_per_pixel_x);
   auto font = reinterpret_cast<HFONT>(SendMessageA(child, WM_GETFONT, 0, 0));
-  if (font == nullptr || text_width(child, font) <= room) return;
+  if (font == nullptr) return;
+  const LONG needed = text_width(child, font);
+  if (control.kind == ControlKind::label) {
+    const PixelRect place = to_pixels(control.rect, twips_per_pixel_x, twips_per_pixel_y);
+    const int width = std::clamp(static_cast<int>(needed), place.width, std::max(place.width, room));
+    MoveWindow(child, place.left, place.top, width, place.height, FALSE);
+  }
+  if (needed <= room) return;
   const bool bold = control.kind == ControlKind::title_label;
   UniqueFont smaller;
   for (int height = twips_to_pixels(kFormFontTwips, twips_per_pixel_y) - 1; height >= 8; --height) {
