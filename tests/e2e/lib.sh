@@ -250,12 +250,6 @@ e2e_inspect() {
   printf '%s\n' "$out" | tr -d '\r'
 }
 
-# The value of control ID in the window titled CAPTION: a scroll bar's
-# position or a check box's state (0 or 1).
-e2e_control_value() {
-  e2e_inspect "$1" | awk -v id="$2" '$1 == "control" && $2 == id { print $9; found = 1 } END { exit !found }'
-}
-
 # Clicks the middle of control ID in the window titled CAPTION.
 e2e_click_control() {
   local out origin place
@@ -271,15 +265,3 @@ e2e_click_control() {
 
 # Sends the window titled CAPTION a close request (WM_CLOSE) from outside.
 e2e_close_request() { wine "$FIZZLET_INSPECT_WINDOW" "$1" close >/dev/null 2>&1 </dev/null; }
-
-# Waits up to TIMEOUT seconds (default 10) until registry value NAME of KEY
-# reads TEXT; returns 1 when it never does.
-e2e_wait_reg_value() {
-  local key="$1" name="$2" text="$3" limit="${4:-10}"
-  local deadline=$(($(e2e_now_ms) + limit * 1000))
-  while [ "$(e2e_now_ms)" -lt "$deadline" ]; do
-    [ "$(e2e_reg_query "$key" "$name")" = "$text" ] && return 0
-    sleep 0.2
-  done
-  return 1
-}

@@ -13,7 +13,7 @@ CONFIG="Screen Saver Configuration"
 ABOUT="About This Screen Saver..."
 SAVER="screen saver running"
 KEY='HKCU\Software\Tarvo Fizzlet Screen Saver\Config'
-HSCROLL1=1010 HSCROLL2=1011 CHECK1=1012 ABOUT_BUTTON=1020 EXIT=1021 PREVIEW=1023
+HSCROLL1=1010 HSCROLL2=1011 CHECK1=1012 ABOUT_BUTTON=1020 EXIT=1021 PREVIEW=1023 HOME_PAGE=1203
 
 shot() {
   local folder="${FIZZLET_E2E_SHOTS:-$E2E_DIR}/$E2E_NAME"
@@ -108,8 +108,8 @@ press "$CONFIG" Tab Tab Tab Right
 sleep 0.3
 shows 6 50 0
 
-# The about box: opens over the dialog, closes with Enter (its Ok), and the
-# dialog is as it was.
+# The about box: opens over the dialog, its home page button reports
+# nothing, it closes with Enter (its Ok), and the dialog is as it was.
 before=$(e2e_inspect "$CONFIG")
 e2e_click_control "$CONFIG" $ABOUT_BUTTON || e2e_fail "could not click About"
 e2e_wait_window "$ABOUT" 10 >/dev/null || e2e_fail "About did not open the about box"
@@ -119,6 +119,12 @@ for text in "Fizzlet Screen Saver" "Want more screen savers? Click Here!" "Ok"; 
 done
 sleep 0.5
 shot about
+# The home page button: no browser on the test machine, and nothing is
+# reported; the about box stays as it is.
+e2e_click_control "$ABOUT" $HOME_PAGE || e2e_fail "could not click the home page button"
+sleep 2
+[ "$(e2e_inspect "$ABOUT")" = "$about" ] || e2e_fail "the about box changed after the home page button"
+[ "$(e2e_window_count "$ABOUT")" -eq 1 ] || e2e_fail "the about box went away"
 press "$ABOUT" Return
 e2e_wait_no_window "$ABOUT" 10 || e2e_fail "Ok did not close the about box"
 [ "$(e2e_inspect "$CONFIG")" = "$before" ] || e2e_fail "the dialog changed behind the about box"
