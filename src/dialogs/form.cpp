@@ -31,6 +31,11 @@ bool is_label(ControlKind kind) {
 
 bool is_tab_stop(ControlKind kind) { return !is_label(kind) && kind != ControlKind::picture; }
 
+bool shows_text(ControlKind kind) {
+  return is_label(kind) || kind == ControlKind::button || kind == ControlKind::default_button ||
+         kind == ControlKind::check_box;
+}
+
 namespace {
 
 constexpr int kLabelGapTwips = 60;

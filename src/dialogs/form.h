@@ -40,6 +40,8 @@ enum class ControlKind {
 // Labels and pictures take no focus; every other kind is a tab stop.
 bool is_tab_stop(ControlKind kind);
 bool is_label(ControlKind kind);
+// Labels, buttons and check boxes show their text.
+bool shows_text(ControlKind kind);
 
 struct ControlSpec {
   int id;

@@ -265,3 +265,42 @@ e2e_click_control() {
 
 # Sends the window titled CAPTION a close request (WM_CLOSE) from outside.
 e2e_close_request() { wine "$FIZZLET_INSPECT_WINDOW" "$1" close >/dev/null 2>&1 </dev/null; }
+
+# Gives the window titled CAPTION the keyboard (confirmed) and presses the
+# KEYS (xdotool key names) one after the other.
+e2e_press() {
+  local caption="$1"
+  shift
+  e2e_focus "$caption" || e2e_fail "could not give \"$caption\" the keyboard"
+  xdotool key --delay 80 "$@"
+}
+
+# A screenshot named NAME.png in $FIZZLET_E2E_SHOTS/<test name>/ (kept), or
+# in the test's scratch folder when that is not set.
+e2e_shot() {
+  local folder="${FIZZLET_E2E_SHOTS:-$E2E_DIR}/$E2E_NAME"
+  mkdir -p "$folder"
+  e2e_screenshot "$folder/$1.png"
+}
+
+# The stored ("misc") form of a password: each character XOR the key
+# character after its position, written as two letters.
+e2e_scramble() {
+  python3 -c 'import sys
+k = "qeLWN"
+print("".join(chr(ord("z") - (x >> 4)) + chr(ord("a") + (x & 15))
+              for x in (ord(c) ^ ord(k[i % 5]) for i, c in enumerate(sys.argv[1], 1))))' "$1"
+}
+
+# Presses KEY (default a) on the running saver titled CAPTION until its
+# window goes: a key that lands in the last frame of an 80-frame activity
+# window is discarded by design, so up to three tries.  Status 1 when the
+# window stays.
+e2e_end_with_key() {
+  local caption="$1" key="${2:-a}" try
+  for try in 1 2 3; do
+    e2e_press "$caption" "$key"
+    e2e_wait_no_window "$caption" 3 && return 0
+  done
+  return 1
+}

@@ -44,11 +44,6 @@ ControlClass control_class(const ControlSpec& control) {
   return {kStaticAtom, 0, 0};
 }
 
-bool has_text(ControlKind kind) {
-  return is_label(kind) || kind == ControlKind::button || kind == ControlKind::default_button ||
-         kind == ControlKind::check_box;
-}
-
 // An in-memory dialog template.  Its sizes are placeholders: the form places
 // its controls in pixels when it starts.
 class Template {
@@ -276,7 +271,7 @@ void Form::lay_out(int twips_per_pixel_x, int twips_per_pixel_y) {
     MoveWindow(child, place.left, place.top, place.width, place.height, FALSE);
     const HFONT font = control.kind == ControlKind::title_label ? bold_font_.get() : font_.get();
     SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    if (has_text(control.kind)) fit_text(control, twips_per_pixel_x, twips_per_pixel_y);
+    if (shows_text(control.kind)) fit_text(control, twips_per_pixel_x, twips_per_pixel_y);
   }
   InvalidateRect(window_, nullptr, TRUE);
 }
