@@ -14,7 +14,7 @@ namespace fizzlet::win32 {
 using namespace about;
 
 AboutDialog::AboutDialog(const ProcessValues& process)
-    : Form(about_form(), process, {{kImage1, IDB_ABOUT}}), process_(process) {}
+    : Form(about_form(), process, {{kImage1, IDB_ABOUT}}) {}
 
 bool AboutDialog::on_command(int id, int) {
   switch (id) {
@@ -31,7 +31,7 @@ bool AboutDialog::on_command(int id, int) {
 }
 
 void AboutDialog::Command2_Click() const {
-  const std::string address = home_page_address(FIZZLET_HOME_PAGE, process_.app_folder);
+  const std::string address = home_page_address(FIZZLET_HOME_PAGE, process().app_folder);
   ShellExecuteA(window(), nullptr, address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 

@@ -18,7 +18,6 @@ class AboutDialog final : public Form {
   // Opens the home page with the shell's default action; nothing is
   // reported when no browser starts.
   void Command2_Click() const;
-  const ProcessValues& process_;
 };
 
 }  // namespace fizzlet::win32

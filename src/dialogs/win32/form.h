@@ -60,6 +60,7 @@ class Form {
   void show_message(const MessageSpec& message) const;
 
  protected:
+  const ProcessValues& process() const { return process_; }
   // After the controls are laid out and the form is centred.
   virtual void Form_Load() {}
   // A command from a control (a click) or from the dialog keys (IDOK for
