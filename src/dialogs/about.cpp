@@ -2,9 +2,7 @@
 
 #include <cctype>
 
-#ifndef FIZZLET_VERSION
-#define FIZZLET_VERSION "0"
-#endif
+#include "fizzlet_version.h"
 
 namespace fizzlet {
 
@@ -20,7 +18,7 @@ constexpr ControlSpec kControls[] = {
      "Click here to launch your browser to our internet home page!"},
     {kImage1, ControlKind::picture, "", {90, 90, 2310, 1740}},
     {kLabel1, ControlKind::title_label, "Fizzlet Screen Saver", {2520, 90, 2055, 195}},
-    {kLabel2, ControlKind::centred_label, "Version " FIZZLET_VERSION, {2520, 375, 2055, 195}},
+    {kLabel2, ControlKind::centred_label, "Version " FIZZLET_VERSION_TEXT, {2520, 375, 2055, 195}},
 };
 
 constexpr FormSpec kForm{"About This Screen Saver...", 4680, 2355, kControls};
