@@ -8,6 +8,8 @@
 #include <span>
 #include <string_view>
 
+#include "startup/pixel_rect.h"
+
 namespace fizzlet {
 
 // Twips (1/1440 inch) to whole pixels: divided by the axis's twips per
@@ -17,10 +19,6 @@ int twips_to_pixels(int twips, int twips_per_pixel);
 
 struct TwipsRect {
   int left = 0, top = 0, width = 0, height = 0;
-};
-struct PixelRect {
-  int left = 0, top = 0, width = 0, height = 0;
-  friend bool operator==(const PixelRect&, const PixelRect&) = default;
 };
 PixelRect to_pixels(const TwipsRect& rect, int twips_per_pixel_x, int twips_per_pixel_y);
 

@@ -11,6 +11,8 @@
 
 #include <cstdint>
 
+#include "startup/pixel_rect.h"
+
 namespace fizzlet {
 
 // The watch timer's interval (Timer1).
@@ -25,15 +27,6 @@ struct PixelSize {
   std::int32_t width = 0;
   std::int32_t height = 0;
   friend bool operator==(const PixelSize&, const PixelSize&) = default;
-};
-
-struct PixelRect {
-  std::int32_t left = 0;
-  std::int32_t top = 0;
-  std::int32_t width = 0;
-  std::int32_t height = 0;
-  bool empty() const { return width <= 0 || height <= 0; }
-  friend bool operator==(const PixelRect&, const PixelRect&) = default;
 };
 
 enum class PreviewState {
