@@ -29,39 +29,46 @@ void Animation::repaint(const CompositorSurfaces& surfaces) {
                           surfaces.background_copy, 0, 0, RasterOp::src_copy);
 }
 
-HeadlessSaver::HeadlessSaver(int width, int height, const DibImage& sprite_sheet,
-                             const DibImage& mask_sheet)
-    : copy_(width, height),
-      work_(width, height),
-      sprite_(SoftwareSurface::from_image(sprite_sheet)),
-      mask_(SoftwareSurface::from_image(mask_sheet)),
-      screen_(width, height) {}
+SoftwareSaver::SoftwareSaver(const DibImage& sprite_sheet, const DibImage& mask_sheet)
+    : sprite_(SoftwareSurface::from_image(sprite_sheet)),
+      mask_(SoftwareSurface::from_image(mask_sheet)) {}
 
-CompositorSurfaces HeadlessSaver::surfaces() {
-  return CompositorSurfaces{copy_, work_, sprite_, mask_, screen_};
+CompositorSurfaces SoftwareSaver::surfaces(Surface& screen) {
+  return CompositorSurfaces{copy_, work_, sprite_, mask_, screen};
 }
 
-void HeadlessSaver::start(const MotionSettings& motion, double number_of_colors,
-                          std::uint64_t seed) {
+void SoftwareSaver::start(int width, int height, const MotionSettings& motion,
+                          double number_of_colors, std::uint64_t seed) {
   // The saver window's set-up: a black window, the work surface and the clean
-  // background copied from it, the sprites set up, a repaint at the end of
-  // the first frame.
+  // background copied from it, the sprites set up.
+  if (width != copy_.width() || height != copy_.height()) {
+    copy_ = SoftwareSurface(width, height);
+    work_ = SoftwareSurface(width, height);
+  }
   copy_.fill(0);
   work_.fill(0);
-  screen_.fill(0);
   MotionSettings m = motion;
   m.width = copy_.width();
   m.height = copy_.height();
   animation_.init(m, number_of_colors, seed);
+}
+
+HeadlessSaver::HeadlessSaver(int width, int height, const DibImage& sprite_sheet,
+                             const DibImage& mask_sheet)
+    : saver_(sprite_sheet, mask_sheet), screen_(width, height) {}
+
+void HeadlessSaver::start(const MotionSettings& motion, double number_of_colors,
+                          std::uint64_t seed) {
+  screen_.fill(0);
+  saver_.start(screen_.width(), screen_.height(), motion, number_of_colors, seed);
   repaint_requested_ = true;
 }
 
 void HeadlessSaver::step() {
-  const CompositorSurfaces s = surfaces();
-  animation_.frame(s);
+  saver_.frame(screen_);
   if (repaint_requested_) {
     repaint_requested_ = false;
-    Animation::repaint(s);
+    saver_.repaint(screen_);
   }
 }
 

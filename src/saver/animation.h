@@ -45,11 +45,45 @@ class Animation {
   SeededRandom random_{};
 };
 
-// A complete saver without a window: black screen, clean background and
-// work surfaces of the screen's size, the sprite sheet and its mask, and a
-// persistent screen buffer that receives only what a monitor would: the
-// rectangles the present step copies and the saver window's full repaints
-// (at set-up, and after the first frame).
+// The saver's surfaces in memory and the animation over them: clean
+// background and work surfaces of the screen's size, the sprite sheet and its
+// mask.  The host supplies the screen: a persistent buffer (HeadlessSaver) or
+// a real window, which receives the present step's rectangles and the full
+// repaints.
+class SoftwareSaver {
+ public:
+  SoftwareSaver(const DibImage& sprite_sheet, const DibImage& mask_sheet);
+
+  // The saver window's set-up for a width x height screen: black background
+  // and work surfaces of that size, and the sprites set up (every slot off).
+  // Run again when the screen changes size: the animation starts afresh.
+  void start(int width, int height, const MotionSettings& motion, double number_of_colors,
+             std::uint64_t seed);
+  // One frame presented on screen.
+  void frame(Surface& screen) { animation_.frame(surfaces(screen)); }
+  // The clean background over the whole screen.
+  void repaint(Surface& screen) { Animation::repaint(surfaces(screen)); }
+
+  int width() const { return work_.width(); }
+  int height() const { return work_.height(); }
+  // The complete current frame, what the screen should show.
+  const SoftwareSurface& work() const { return work_; }
+  const Animation& animation() const { return animation_; }
+  Animation& animation() { return animation_; }
+  CompositorSurfaces surfaces(Surface& screen);
+
+ private:
+  SoftwareSurface copy_;
+  SoftwareSurface work_;
+  SoftwareSurface sprite_;
+  SoftwareSurface mask_;
+  Animation animation_;
+};
+
+// A complete saver without a window: a SoftwareSaver whose screen is a
+// persistent buffer that receives only what a monitor would: the rectangles
+// the present step copies and the saver window's full repaints (at set-up,
+// and after the first frame).
 class HeadlessSaver {
  public:
   HeadlessSaver(int width, int height, const DibImage& sprite_sheet, const DibImage& mask_sheet);
@@ -61,18 +95,14 @@ class HeadlessSaver {
   void request_repaint() { repaint_requested_ = true; }
 
   const SoftwareSurface& screen() const { return screen_; }
-  const SoftwareSurface& work() const { return work_; }
-  const Animation& animation() const { return animation_; }
-  Animation& animation() { return animation_; }
-  CompositorSurfaces surfaces();
+  const SoftwareSurface& work() const { return saver_.work(); }
+  const Animation& animation() const { return saver_.animation(); }
+  Animation& animation() { return saver_.animation(); }
+  CompositorSurfaces surfaces() { return saver_.surfaces(screen_); }
 
  private:
-  SoftwareSurface copy_;
-  SoftwareSurface work_;
-  SoftwareSurface sprite_;
-  SoftwareSurface mask_;
+  SoftwareSaver saver_;
   SoftwareSurface screen_;
-  Animation animation_;
   bool repaint_requested_ = false;
 };
 

@@ -76,5 +76,32 @@ TEST(Animation, TakesItsCountsFromTheSettings) {
   EXPECT_EQ(animation.sprites().high_colour, 1);
 }
 
+// A host whose screen changes size starts the saver again at the new size:
+// surfaces of that size, black, every kernel out of play.
+TEST(SoftwareSaver, StartingAgainAtAnotherSizeBeginsAfresh) {
+  const testing::TestSheets sheets = testing::make_test_sheets();
+  SoftwareSaver saver(sheets.sprite, sheets.mask);
+  SoftwareSurface screen(320, 240);
+  saver.start(320, 240, MotionSettings{100, 50, 0, 0}, 65536, 9);
+  for (int i = 0; i < 100; ++i) saver.frame(screen);
+  EXPECT_FALSE(all_black(saver.work()));
+
+  SoftwareSurface larger(640, 400);
+  saver.start(640, 400, MotionSettings{100, 50, 0, 0}, 65536, 9);
+  EXPECT_EQ(saver.width(), 640);
+  EXPECT_EQ(saver.animation().motion().height, 400);
+  EXPECT_TRUE(all_black(saver.work()));
+  const auto& states = saver.animation().sprites().sprite_state;
+  EXPECT_TRUE(std::all_of(states.begin(), states.end(), [](std::int32_t s) { return s == 0; }));
+  for (int i = 0; i < 100; ++i) saver.frame(larger);
+  // Kernels rest on the new floor: y = 400 - 33.
+  bool on_new_floor = false;
+  for (int slot = 1; slot <= kMaxSlots; ++slot) {
+    on_new_floor = on_new_floor || (states[slot] == kStateRolling &&
+                                    saver.animation().sprites().sprite_y[slot] == 367.0);
+  }
+  EXPECT_TRUE(on_new_floor);
+}
+
 }  // namespace
 }  // namespace fizzlet
