@@ -1,0 +1,70 @@
+#pragma once
+// Command line of the native saver for X11, in the style of xscreensaver's
+// programs: where to draw (a given window, the root window or a full-screen
+// window of its own) and overrides of the stored settings.  Portable: the
+// program reads the environment and passes what it found.
+//
+//   fizzlet [--fullscreen | -root | -window-id ID] [-count N] [-pop-chance N]
+//           [-music | -no-music] [-soundfont FILE] [-display NAME]
+//   fizzlet --help | --version
+//
+// Every option may be written with one dash or two, and a value either as
+// the next argument or after "=" ("--count=40").
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "settings/settings.h"
+
+namespace fizzlet {
+
+enum class SaverAction { run, help, version };
+
+// Where the saver draws.
+enum class Placement {
+  own_window,  // a full-screen window of its own, which ends on user activity
+  root,        // the root window of the screen
+  window,      // a window of another program, by id
+};
+
+struct SaverOptions {
+  SaverAction action = SaverAction::run;
+  Placement placement = Placement::own_window;
+  std::uint64_t window_id = 0;  // with Placement::window
+  std::optional<std::int16_t> count;
+  std::optional<std::int16_t> pop_chance;
+  std::optional<bool> music;
+  std::string soundfont;  // empty: look in the standard places
+  std::string display;    // empty: $DISPLAY
+};
+
+struct SaverOptionsResult {
+  SaverOptions options;
+  std::string error;  // set when the command line is refused
+  bool ok() const { return error.empty(); }
+};
+
+// Reads the arguments (without the program name).  xscreensaver_window is the
+// value of $XSCREENSAVER_WINDOW, if set.  Where to draw:
+//   -window-id ID        that window (the last placement option given wins);
+//   --fullscreen         a window of its own;
+//   -root                the daemon's window from $XSCREENSAVER_WINDOW when
+//                        that is a window id, else the root window;
+//   none of these        $XSCREENSAVER_WINDOW when set, else a window of its own.
+SaverOptionsResult parse_saver_options(std::span<const std::string_view> arguments,
+                                       std::optional<std::string_view> xscreensaver_window);
+
+// A window id written in decimal or in hexadecimal after "0x" (or "0X");
+// nothing for anything else, zero included (no window has id 0).
+std::optional<std::uint64_t> parse_window_id(std::string_view text);
+
+// The settings as the command line overrides them (the store is not touched).
+void apply_saver_options(const SaverOptions& options, Settings& settings);
+
+// The text of --help.
+std::string_view saver_usage();
+
+}  // namespace fizzlet

@@ -1,0 +1,119 @@
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "startup/saver_options.h"
+
+namespace fizzlet {
+namespace {
+
+SaverOptionsResult parse(std::vector<std::string_view> arguments,
+                         std::optional<std::string_view> daemon_window = std::nullopt) {
+  return parse_saver_options(arguments, daemon_window);
+}
+
+TEST(SaverOptions, PlacementFromOptionsAndTheDaemonsWindow) {
+  struct Case {
+    std::vector<std::string_view> arguments;
+    std::optional<std::string_view> daemon_window;
+    Placement placement;
+    std::uint64_t window_id;
+  };
+  const Case cases[] = {
+      {{}, std::nullopt, Placement::own_window, 0},
+      {{"--fullscreen"}, std::nullopt, Placement::own_window, 0},
+      {{"-root"}, std::nullopt, Placement::root, 0},
+      {{"--root"}, std::nullopt, Placement::root, 0},
+      {{"-window-id", "0x2a00005"}, std::nullopt, Placement::window, 0x2a00005},
+      {{"--window-id=44040197"}, std::nullopt, Placement::window, 44040197},
+      // Under the daemon its window wins over -root and over no option...
+      {{"-root"}, "0x400001", Placement::window, 0x400001},
+      {{}, "4194305", Placement::window, 4194305},
+      // ...but not over an explicit window or --fullscreen.
+      {{"-window-id", "77"}, "0x400001", Placement::window, 77},
+      {{"--fullscreen"}, "0x400001", Placement::own_window, 0},
+      // A variable that names no window is ignored.
+      {{"-root"}, "", Placement::root, 0},
+      {{}, "junk", Placement::own_window, 0},
+      // The last placement option counts.
+      {{"-window-id", "5", "-root"}, std::nullopt, Placement::root, 5},
+      {{"-root", "--fullscreen"}, std::nullopt, Placement::own_window, 0},
+  };
+  for (const Case& c : cases) {
+    const auto result = parse(c.arguments, c.daemon_window);
+    ASSERT_TRUE(result.ok()) << result.error;
+    EXPECT_EQ(result.options.placement, c.placement) << c.arguments.size();
+    if (c.placement == Placement::window) {
+      EXPECT_EQ(result.options.window_id, c.window_id);
+    }
+  }
+}
+
+TEST(SaverOptions, OverridesAreCheckedAndAppliedWithoutTheStore) {
+  const auto result = parse({"-count", "100", "--pop-chance=1", "-no-music", "-soundfont",
+                             "/sf/GM.sf2", "-display", ":3"});
+  ASSERT_TRUE(result.ok()) << result.error;
+  Settings settings;
+  settings.password_plain = "kept";
+  apply_saver_options(result.options, settings);
+  EXPECT_EQ(settings.total_fizzlet, 100);
+  EXPECT_EQ(settings.pop_chance, 1);
+  EXPECT_EQ(settings.audio_on, "0");
+  EXPECT_EQ(settings.password_plain, "kept");
+  EXPECT_EQ(result.options.soundfont, "/sf/GM.sf2");
+  EXPECT_EQ(result.options.display, ":3");
+
+  Settings untouched;
+  untouched.audio_on = "0";
+  apply_saver_options(parse({"-music"}).options, untouched);
+  EXPECT_EQ(untouched.audio_on, "1");
+  apply_saver_options(parse({}).options, untouched);
+  EXPECT_EQ(untouched.total_fizzlet, kDefaultFizzlet);
+  EXPECT_EQ(untouched.audio_on, "1");
+
+  EXPECT_EQ(parse({"--help"}).options.action, SaverAction::help);
+  EXPECT_EQ(parse({"-h"}).options.action, SaverAction::help);
+  EXPECT_EQ(parse({"--version"}).options.action, SaverAction::version);
+}
+
+TEST(SaverOptions, BadCommandLinesAreRefusedWithAReason) {
+  struct Case {
+    std::vector<std::string_view> arguments;
+    std::string_view reason;
+  };
+  const Case cases[] = {
+      {{"-count", "0"}, "-count must be a whole number from 1 to 100 (got \"0\")"},
+      {{"-count", "101"}, "from 1 to 100"},
+      {{"-count", " 5"}, "from 1 to 100"},
+      {{"-count", "5x"}, "from 1 to 100"},
+      {{"-count", ""}, "from 1 to 100"},
+      {{"-count", "99999999999"}, "from 1 to 100"},
+      {{"-pop-chance", "51"}, "-pop-chance must be a whole number from 1 to 50"},
+      {{"-pop-chance", "-1"}, "from 1 to 50"},
+      {{"-count"}, "-count needs a value"},
+      {{"-soundfont"}, "-soundfont needs a value"},
+      {{"-soundfont="}, "-soundfont needs a value"},
+      {{"-window-id", "0"}, "-window-id must be a window id"},
+      {{"-window-id", "0x"}, "-window-id must be a window id"},
+      {{"-window-id", "-5"}, "-window-id must be a window id"},
+      {{"-window-id", "0x1g"}, "-window-id must be a window id"},
+      {{"-root=1"}, "-root takes no value"},
+      {{"-speed", "3"}, "unknown option \"-speed\""},
+      {{"-"}, "unexpected argument \"-\""},
+      {{"--"}, "unexpected argument \"--\""},
+      {{"file.txt"}, "unexpected argument \"file.txt\""},
+  };
+  for (const Case& c : cases) {
+    const auto result = parse(c.arguments);
+    EXPECT_FALSE(result.ok()) << c.reason;
+    EXPECT_NE(result.error.find(c.reason), std::string::npos) << result.error;
+  }
+  EXPECT_EQ(parse_window_id("0XFF"), 255u);
+  EXPECT_EQ(parse_window_id("18446744073709551615"), UINT64_MAX);
+  EXPECT_EQ(parse_window_id("18446744073709551616"), std::nullopt);
+}
+
+}  // namespace
+}  // namespace fizzlet
