@@ -1,0 +1,46 @@
+// Start-up of the native saver for X11: reads the command line once, loads
+// the stored settings (never writing them), applies the command line's
+// overrides and runs the saver where the command line says.
+
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+#include <vector>
+
+#include "saver/x11/saver_window.h"
+#include "settings/file_store.h"
+#include "settings/settings.h"
+#include "startup/saver_options.h"
+
+#ifndef FIZZLET_VERSION
+#define FIZZLET_VERSION "unknown"
+#endif
+
+int main(int argc, char** argv) {
+  const std::vector<std::string_view> arguments(argv + 1, argv + argc);
+  std::optional<std::string_view> daemon_window;
+  if (const char* value = std::getenv("XSCREENSAVER_WINDOW"); value != nullptr) {
+    daemon_window = value;
+  }
+  const fizzlet::SaverOptionsResult parsed = fizzlet::parse_saver_options(arguments, daemon_window);
+  if (!parsed.ok()) {
+    std::fprintf(stderr, "fizzlet: %s\n", parsed.error.c_str());
+    return fizzlet::x11::kExitBadArguments;
+  }
+  switch (parsed.options.action) {
+    case fizzlet::SaverAction::help:
+      std::fwrite(fizzlet::saver_usage().data(), 1, fizzlet::saver_usage().size(), stdout);
+      return fizzlet::x11::kExitDone;
+    case fizzlet::SaverAction::version:
+      std::printf("fizzlet %s\n", FIZZLET_VERSION);
+      return fizzlet::x11::kExitDone;
+    case fizzlet::SaverAction::run:
+      break;
+  }
+
+  fizzlet::FileStore store(fizzlet::FileStore::default_path());
+  fizzlet::Settings settings;
+  fizzlet::load_settings(store, settings);
+  fizzlet::apply_saver_options(parsed.options, settings);
+  return fizzlet::x11::run_saver(parsed.options, settings);
+}

@@ -1,0 +1,94 @@
+#pragma once
+// The X11 saver's music: the portable sequencing of the ten pieces (Music)
+// over a FluidSynth player that renders them with a General MIDI SoundFont
+// through the desktop's sound server (PulseAudio, which PipeWire also
+// serves, else ALSA).
+//
+// Integration in the saver (all on its one thread):
+//   SaverMusic music(folder, soundfont);
+//   Form_Load:   music.init_music(settings);   random start; with music on,
+//                                              starts the synthesizer in the
+//                                              background
+//   each frame:  music.handle_music(settings); status update, next piece
+//   Form_Unload: music.music_off(settings);
+//
+// Loading a SoundFont and opening a sound device take from a tenth of a
+// second to several, so they happen on a thread of their own while the
+// animation starts; no piece starts before they are done.  When there are no
+// pieces, no SoundFont or no sound device, the saver stays silent and says
+// why once on standard error.
+
+#include <future>
+#include <memory>
+#include <string>
+
+#include "saver/music.h"
+#include "settings/settings.h"
+
+namespace fizzlet::x11 {
+
+// Set to a file name (.wav), the music is written to that file instead of a
+// sound device (in real time, as it would play).
+inline constexpr char kAudioFileVariable[] = "FIZZLET_AUDIO_FILE";
+
+// The folder that holds the pieces, with a trailing "/": the program's own
+// folder (a build tree) or, relative to it, the installed data folder.
+// Empty when neither holds any piece; searched then lists where it looked.
+std::string find_music_folder(std::string& searched);
+
+// FluidSynth's settings, synthesizer and audio output, with the SoundFont
+// loaded.  Usable from any thread.
+class Synthesizer;
+
+// One piece at a time on the synthesizer (once it is there).
+class FluidPlayer final : public MusicPlayer {
+ public:
+  FluidPlayer();
+  ~FluidPlayer() override;
+  FluidPlayer(const FluidPlayer&) = delete;
+  FluidPlayer& operator=(const FluidPlayer&) = delete;
+
+  void attach(std::unique_ptr<Synthesizer> synthesizer);
+  void close() override;
+  bool open(const std::string& path) override;
+  bool play() override;
+  PlayerMode mode() override;
+
+ private:
+  struct Piece;
+  std::unique_ptr<Synthesizer> synthesizer_;
+  std::unique_ptr<Piece> piece_;
+};
+
+class SaverMusic {
+ public:
+  // What the background start gives: the synthesizer, or why there is none.
+  struct Started {
+    std::unique_ptr<Synthesizer> synthesizer;
+    std::string why;
+  };
+
+  SaverMusic(std::string folder, std::string searched, std::string soundfont);
+  ~SaverMusic();
+  SaverMusic(const SaverMusic&) = delete;
+  SaverMusic& operator=(const SaverMusic&) = delete;
+
+  void init_music(const Settings& settings);
+  void handle_music(const Settings& settings);
+  void music_off(const Settings& settings);
+  const Music& music() const { return music_; }
+
+ private:
+  void silent(const std::string& why);
+
+  std::string folder_;
+  std::string searched_;
+  std::string soundfont_;
+  FluidPlayer player_;
+  Music music_;
+  std::future<Started> starting_;
+  bool ready_ = false;
+  bool silent_ = false;
+};
+
+}  // namespace fizzlet::x11

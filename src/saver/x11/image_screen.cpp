@@ -1,0 +1,175 @@
+#include "saver/x11/image_screen.h"
+
+#include <X11/Xutil.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+#include "saver/software_surface.h"
+
+namespace fizzlet::x11 {
+namespace {
+
+const char* class_name(int visual_class) {
+  switch (visual_class) {
+    case StaticGray: return "StaticGray";
+    case GrayScale: return "GrayScale";
+    case StaticColor: return "StaticColor";
+    case PseudoColor: return "PseudoColor";
+    case TrueColor: return "TrueColor";
+    case DirectColor: return "DirectColor";
+    default: return "unknown";
+  }
+}
+
+}  // namespace
+
+std::string unsupported_visual(const Visual* visual, int depth) {
+  const bool rgb_bytes = visual->red_mask == 0xFF0000 && visual->green_mask == 0x00FF00 &&
+                         visual->blue_mask == 0x0000FF;
+  if (visual->c_class == TrueColor && (depth == 24 || depth == 32) && rgb_bytes) return {};
+  return "the window's visual is " + std::to_string(depth) + "-bit " +
+         class_name(visual->c_class) +
+         "; fizzlet draws on 24- and 32-bit TrueColor displays (8 bits each of red, green "
+         "and blue) only";
+}
+
+ImageScreen::ImageScreen(Display* display, Drawable drawable, int width, int height)
+    : display_(display),
+      drawable_(drawable),
+      width_(width),
+      height_(height),
+      gc_(display, XCreateGC(display, drawable, 0, nullptr)) {}
+
+std::unique_ptr<ImageScreen> ImageScreen::create(Display* display, Drawable drawable,
+                                                 Visual* visual, int depth, int width, int height,
+                                                 bool try_shared, std::string& error) {
+  error = unsupported_visual(visual, depth);
+  if (!error.empty()) return nullptr;
+  std::unique_ptr<ImageScreen> screen(
+      new ImageScreen(display, drawable, std::max(width, 1), std::max(height, 1)));
+  if (!(try_shared && screen->attach_shared(visual, depth))) screen->create_plain(visual, depth);
+  if (screen->image_ == nullptr || screen->image_->bits_per_pixel != 32) {
+    error = "the display stores " + std::to_string(depth) +
+            "-bit pixels in a way fizzlet cannot draw (it needs 32 bits a pixel)";
+    return nullptr;
+  }
+  screen->alpha_ = depth == 32 ? 0xFF000000u : 0;
+  const int native = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
+  screen->swap_bytes_ = screen->image_->byte_order != native;
+  return screen;
+}
+
+bool ImageScreen::attach_shared(Visual* visual, int depth) {
+  if (!XShmQueryExtension(display_)) return false;
+  XImage* image = XShmCreateImage(display_, visual, static_cast<unsigned>(depth), ZPixmap,
+                                  nullptr, &segment_, static_cast<unsigned>(width_),
+                                  static_cast<unsigned>(height_));
+  if (image == nullptr) return false;
+  const auto bytes = static_cast<std::size_t>(image->bytes_per_line) * std::size_t(height_);
+  segment_.shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+  if (segment_.shmid < 0) {
+    XDestroyImage(image);
+    return false;
+  }
+  void* address = shmat(segment_.shmid, nullptr, 0);
+  if (address == reinterpret_cast<void*>(-1)) {
+    shmctl(segment_.shmid, IPC_RMID, nullptr);
+    XDestroyImage(image);
+    return false;
+  }
+  segment_.shmaddr = image->data = static_cast<char*>(address);
+  segment_.readOnly = False;
+  // A server on another machine (or one that may not read our memory)
+  // refuses the attachment with an error.
+  XSync(display_, False);
+  take_x_error();
+  const bool attached = XShmAttach(display_, &segment_) != 0;
+  XSync(display_, False);
+  const bool refused = take_x_error().has_value();
+  // The segment goes away by itself once both sides have detached.
+  shmctl(segment_.shmid, IPC_RMID, nullptr);
+  if (!attached || refused) {
+    XDestroyImage(image);
+    shmdt(segment_.shmaddr);
+    segment_ = {};
+    return false;
+  }
+  image_ = image;
+  shared_ = true;
+  return true;
+}
+
+void ImageScreen::create_plain(Visual* visual, int depth) {
+  XImage* image = XCreateImage(display_, visual, static_cast<unsigned>(depth), ZPixmap, 0,
+                               nullptr, static_cast<unsigned>(width_),
+                               static_cast<unsigned>(height_), 32, 0);
+  if (image == nullptr) return;
+  plain_pixels_.assign(static_cast<std::size_t>(image->bytes_per_line) * std::size_t(height_), 0);
+  image->data = plain_pixels_.data();
+  image_ = image;
+}
+
+ImageScreen::~ImageScreen() {
+  if (image_ == nullptr) return;
+  if (shared_) {
+    XShmDetach(display_, &segment_);
+    XSync(display_, False);
+    XDestroyImage(image_);  // frees the structure only, not the segment
+    shmdt(segment_.shmaddr);
+  } else {
+    image_->data = nullptr;  // owned by plain_pixels_
+    XDestroyImage(image_);
+  }
+}
+
+void ImageScreen::bit_blt(int dx, int dy, int w, int h, const Surface& source, int sx, int sy,
+                          RasterOp op) {
+  const auto* from = dynamic_cast<const SoftwareSurface*>(&source);
+  if (from == nullptr || op != RasterOp::src_copy || w <= 0 || h <= 0) return;
+  // Clip against both rectangles in 64 bits, as the software surface does.
+  std::int64_t x0 = 0, y0 = 0, x1 = w, y1 = h;
+  x0 = std::max({x0, -std::int64_t{dx}, -std::int64_t{sx}});
+  y0 = std::max({y0, -std::int64_t{dy}, -std::int64_t{sy}});
+  x1 = std::min({x1, std::int64_t{width_} - dx, std::int64_t{from->width()} - sx});
+  y1 = std::min({y1, std::int64_t{height_} - dy, std::int64_t{from->height()} - sy});
+  if (x0 >= x1 || y0 >= y1) return;
+
+  if (sync_before_write_) {
+    XSync(display_, False);
+    sync_before_write_ = false;
+  }
+  const auto left = static_cast<int>(dx + x0);
+  const auto top = static_cast<int>(dy + y0);
+  const auto count = static_cast<std::size_t>(x1 - x0);
+  const auto rows = static_cast<int>(y1 - y0);
+  for (int r = 0; r < rows; ++r) {
+    const auto line = from->row(static_cast<int>(sy + y0) + r).subspan(
+        static_cast<std::size_t>(sx + x0), count);
+    auto* target = reinterpret_cast<std::uint32_t*>(
+                       image_->data + std::size_t(top + r) * std::size_t(image_->bytes_per_line)) +
+                   left;
+    if (alpha_ == 0 && !swap_bytes_) {
+      std::memcpy(target, line.data(), count * sizeof(std::uint32_t));
+    } else {
+      for (std::size_t k = 0; k < count; ++k) {
+        const std::uint32_t pixel = line[k] | alpha_;
+        target[k] = swap_bytes_ ? __builtin_bswap32(pixel) : pixel;
+      }
+    }
+  }
+  const auto width = static_cast<unsigned>(count);
+  const auto height = static_cast<unsigned>(rows);
+  if (shared_) {
+    XShmPutImage(display_, drawable_, gc_.get(), image_, left, top, left, top, width, height,
+                 False);
+  } else {
+    XPutImage(display_, drawable_, gc_.get(), image_, left, top, left, top, width, height);
+  }
+  sent_ = true;
+}
+
+}  // namespace fizzlet::x11

@@ -1,0 +1,75 @@
+#pragma once
+// The screen surface of the X11 saver: every transfer onto it is sent to a
+// window at once, through an image in shared memory (MIT-SHM) when the server
+// offers it, else with plain XPutImage.  Only what the compositor copies
+// reaches the server: the update rectangles of each frame and the full
+// repaints.
+
+#include <X11/Xlib.h>
+// (after Xlib.h)
+#include <X11/extensions/XShm.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "saver/surface.h"
+#include "saver/x11/xlib.h"
+
+namespace fizzlet::x11 {
+
+// Why a window cannot be drawn in, or nothing when it can: the saver needs a
+// TrueColor visual of 24 or 32 bits whose pixels hold red, green and blue in
+// one byte each (0x00RRGGBB, the software surfaces' own layout).
+std::string unsupported_visual(const Visual* visual, int depth);
+
+class ImageScreen final : public Surface {
+ public:
+  // A width x height image for drawable (of that visual and depth); null,
+  // with the reason in error, when the visual is not supported.
+  static std::unique_ptr<ImageScreen> create(Display* display, Drawable drawable, Visual* visual,
+                                             int depth, int width, int height, bool try_shared,
+                                             std::string& error);
+  ~ImageScreen() override;
+  ImageScreen(const ImageScreen&) = delete;
+  ImageScreen& operator=(const ImageScreen&) = delete;
+
+  int width() const override { return width_; }
+  int height() const override { return height_; }
+  // Copies the rectangle of source (a SoftwareSurface) into the image and
+  // sends it to the drawable.  Only SRCCOPY reaches a screen; other
+  // operations and other sources are ignored.
+  void bit_blt(int dx, int dy, int w, int h, const Surface& source, int sx, int sy,
+               RasterOp op) override;
+  // Ends a batch of transfers (a frame).  With shared memory the server reads
+  // the image after the requests are sent; the first transfer of the next
+  // batch waits until it has, so that it never changes pixels still to be
+  // read.
+  void end_batch() {
+    if (shared_ && sent_) sync_before_write_ = true;
+    sent_ = false;
+  }
+  bool shared_memory() const { return shared_; }
+
+ private:
+  ImageScreen(Display* display, Drawable drawable, int width, int height);
+  bool attach_shared(Visual* visual, int depth);
+  void create_plain(Visual* visual, int depth);
+
+  Display* display_;
+  Drawable drawable_;
+  int width_;
+  int height_;
+  OwnedGc gc_;
+  XImage* image_ = nullptr;
+  XShmSegmentInfo segment_{};
+  bool shared_ = false;
+  bool sent_ = false;
+  bool sync_before_write_ = false;
+  std::uint32_t alpha_ = 0;   // opaque alpha for 32-bit visuals
+  bool swap_bytes_ = false;   // the server wants the other byte order
+  std::vector<char> plain_pixels_;
+};
+
+}  // namespace fizzlet::x11
