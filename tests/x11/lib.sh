@@ -1,0 +1,125 @@
+#!/usr/bin/env bash
+# Helpers for the tests of the native X11 saver.  Source it, then:
+#
+#   x11_setup                        # scratch folder, private Xvfb, clean-up
+#   x11_start --fullscreen -no-music # the saver in the background: $X11_SAVER_PID
+#   x11_wait_window fizzlet 10 || x11_fail "no window"
+#   x11_screenshot "$X11_DIR/shot.png"
+#   x11_golden_fraction "$X11_DIR/shot.png" 1280x40+0+680   # share of kernel-gold pixels
+#   xdotool key a
+#   x11_wait_exit 5 || x11_fail "still running"; echo "$X11_STATUS"
+#   x11_pass
+#
+# ctest gives FIZZLET (the program) and FIZZLET_TEST_WINDOW (a helper that
+# shows a window and prints its id).  Each test has its own Xvfb (so tests
+# can run side by side) and its own empty settings folder.
+
+set -u
+
+X11_NAME=$(basename "${0%.sh}")
+X11_DIR=""
+X11_XVFB_PID=""
+X11_SAVER_PID=""
+X11_STATUS=""
+X11_PIDS=()
+
+x11_log() { echo "[$X11_NAME] $*"; }
+x11_fail() {
+  echo "[$X11_NAME] FAIL: $*" >&2
+  if [ -n "$X11_DIR" ] && [ -s "$X11_DIR/saver.err" ]; then
+    echo "[$X11_NAME] the saver said:" >&2
+    cat "$X11_DIR/saver.err" >&2
+  fi
+  exit 1
+}
+x11_pass() {
+  x11_log "passed"
+  exit 0
+}
+
+x11_cleanup() {
+  [ -n "${X11_KEEP:-}" ] && cp -r "$X11_DIR" "$X11_KEEP"
+  local pid
+  for pid in "${X11_PIDS[@]}" $X11_SAVER_PID; do
+    kill "$pid" 2>/dev/null
+  done
+  [ -n "$X11_XVFB_PID" ] && kill "$X11_XVFB_PID" 2>/dev/null
+  wait 2>/dev/null
+  [ -n "$X11_DIR" ] && rm -rf "$X11_DIR"
+}
+
+# Starts Xvfb on a free display (SCREEN, default 1280x720x24; more arguments
+# go to Xvfb) and waits until it accepts connections.
+x11_start_xvfb() {
+  local screen="${1:-1280x720x24}"
+  shift || true
+  : >"$X11_DIR/display"
+  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp "$@" 3>"$X11_DIR/display" \
+    >"$X11_DIR/xvfb.log" 2>&1 </dev/null &
+  X11_XVFB_PID=$!
+  local _
+  for _ in $(seq 100); do
+    [ -s "$X11_DIR/display" ] && break
+    sleep 0.1
+  done
+  [ -s "$X11_DIR/display" ] || x11_fail "Xvfb did not start: $(cat "$X11_DIR/xvfb.log")"
+  export DISPLAY=":$(head -n 1 "$X11_DIR/display")"
+}
+
+x11_setup() {
+  [ -x "${FIZZLET:-}" ] || x11_fail "FIZZLET must name the built program"
+  X11_DIR=$(mktemp -d "/tmp/fizzlet-x11-$X11_NAME.XXXXXX")
+  trap x11_cleanup EXIT
+  export XDG_CONFIG_HOME="$X11_DIR/config"
+  unset XSCREENSAVER_WINDOW FIZZLET_AUDIO_FILE FIZZLET_FRAME_LOG
+  x11_start_xvfb "$@"
+}
+
+# The saver in the background, its standard error in $X11_DIR/saver.err.
+x11_start() {
+  "$FIZZLET" "$@" 2>"$X11_DIR/saver.err" </dev/null &
+  X11_SAVER_PID=$!
+}
+
+x11_running() { [ -n "$X11_SAVER_PID" ] && kill -0 "$X11_SAVER_PID" 2>/dev/null; }
+
+# Waits up to SECONDS for the saver to end; its exit status in X11_STATUS.
+x11_wait_exit() {
+  local tenths=$(($1 * 10)) _
+  for _ in $(seq "$tenths"); do
+    x11_running || break
+    sleep 0.1
+  done
+  x11_running && return 1
+  wait "$X11_SAVER_PID"
+  X11_STATUS=$?
+  X11_SAVER_PID=""
+  return 0
+}
+
+# Waits up to SECONDS for a window named NAME; prints its id.
+x11_wait_window() {
+  local name="$1" tenths=$(($2 * 10)) id _
+  for _ in $(seq "$tenths"); do
+    id=$(xdotool search --name "^$name\$" 2>/dev/null | head -n 1)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+
+x11_screenshot() { import -window "${2:-root}" "$1" 2>/dev/null || x11_fail "no screenshot"; }
+
+# The share (0..1) of pixels in GEOMETRY (WxH+X+Y) of an image that have a
+# rolling kernel's gold: bright, with much more red than blue.
+x11_golden_fraction() {
+  convert "$1" -crop "$2" +repage -fx "r > 0.5 && r - b > 0.3" -format "%[fx:mean]" info:
+}
+
+# The colour of one pixel as #RRGGBB.
+x11_pixel() {
+  convert "$1" -crop "1x1+$2+$3" +repage -depth 8 -format "#%[hex:p{0,0}]" info:
+}
+
+# True when A > B for decimal fractions.
+x11_greater() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }

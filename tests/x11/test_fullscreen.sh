@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# The saver in a full-screen window of its own: golden kernels along the
+# bottom of a black screen; clicks, keys without a character and a dozen
+# pointer moves leave it running; a long burst of pointer motion ends it, and
+# so does a letter.  It exits with status 0.
+set -u
+# shellcheck source=lib.sh
+. "$(dirname "$0")/lib.sh"
+x11_setup 1280x720x24
+
+# Pop chance 1: no kernel ever pops, so everything drawn stays at the bottom.
+x11_start --fullscreen -count 100 -pop-chance 1 -no-music
+x11_wait_window fizzlet 10 >/dev/null || x11_fail "no full-screen window"
+sleep 1.5
+x11_screenshot "$X11_DIR/shot.png"
+bottom=$(x11_golden_fraction "$X11_DIR/shot.png" 1280x45+0+675)
+above=$(x11_golden_fraction "$X11_DIR/shot.png" 1280x600+0+0)
+x11_log "gold along the bottom: $bottom, above it: $above"
+x11_greater "$bottom" 0.02 || x11_fail "no golden kernels along the bottom"
+x11_greater 0.0001 "$above" || x11_fail "gold above the bottom band"
+[ "$(x11_pixel "$X11_DIR/shot.png" 640 300)" = "#000000" ] || x11_fail "the screen is not black"
+
+xdotool mousemove 300 300
+xdotool click 1 sleep 0.2 click 3
+xdotool key Left Down F5 shift ctrl Delete
+for i in $(seq 12); do xdotool mousemove $((300 + i * 7)) 300; sleep 0.05; done
+sleep 1.5
+x11_running || x11_fail "clicks, keys without a character or a dozen moves ended the saver"
+x11_log "clicks, arrows, F5, Shift, Ctrl, Delete and 12 moves: still running"
+
+# A burst of 100 moves within a second: more than 20 in one activity window.
+for i in $(seq 100); do xdotool mousemove $((200 + (i % 50) * 9)) $((200 + i)); done
+x11_wait_exit 5 || x11_fail "a long burst of pointer motion did not end the saver"
+[ "$X11_STATUS" -eq 0 ] || x11_fail "exit status $X11_STATUS after pointer motion"
+x11_log "a burst of motion ended it"
+
+x11_start -count 20 -no-music   # no option: a window of its own too
+x11_wait_window fizzlet 10 >/dev/null || x11_fail "no window without options"
+sleep 0.5
+xdotool key a
+# A key that lands in the last frame of an activity window is discarded by
+# design; a second press then ends it.
+x11_wait_exit 2 || { xdotool key a; x11_wait_exit 3; } || x11_fail "a letter did not end the saver"
+[ "$X11_STATUS" -eq 0 ] || x11_fail "exit status $X11_STATUS after a letter"
+[ ! -e "$XDG_CONFIG_HOME/fizzlet/fizzlet.ini" ] || x11_fail "the saver wrote its settings file"
+x11_pass

@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# The command line: bad values are refused with a message and status 2, and
+# nothing is written to the settings file (no run writes it); --help lists
+# the options; --version prints the project's version; a display that does
+# not exist gives status 1.
+set -u
+# shellcheck source=lib.sh
+. "$(dirname "$0")/lib.sh"
+[ -x "${FIZZLET:-}" ] || x11_fail "FIZZLET must name the built program"
+X11_DIR=$(mktemp -d "/tmp/fizzlet-x11-$X11_NAME.XXXXXX")
+trap x11_cleanup EXIT
+export XDG_CONFIG_HOME="$X11_DIR/config"
+ini="$XDG_CONFIG_HOME/fizzlet/fizzlet.ini"
+mkdir -p "$(dirname "$ini")"
+printf '[Config]\ntotal_fizzlet=12\npop_chance=3\naudio_on=0\nmisc=\n' >"$ini"
+cp "$ini" "$X11_DIR/before.ini"
+
+# arguments | words the message must hold
+while IFS='|' read -r arguments expected; do
+  # shellcheck disable=SC2086
+  "$FIZZLET" $arguments >"$X11_DIR/out" 2>"$X11_DIR/err"
+  status=$?
+  [ "$status" -eq 2 ] || x11_fail "'$arguments' gave status $status, not 2"
+  grep -q -- "$expected" "$X11_DIR/err" || x11_fail "'$arguments': message '$(cat "$X11_DIR/err")'"
+  [ ! -s "$X11_DIR/out" ] || x11_fail "'$arguments' wrote to standard output"
+done <<'EOF_CASES'
+-count 0|-count must be a whole number from 1 to 100 (got "0")
+-count 101|from 1 to 100
+--count=abc|from 1 to 100
+-count|-count needs a value
+-pop-chance 51|-pop-chance must be a whole number from 1 to 50
+-pop-chance 0x10|from 1 to 50
+-window-id nowindow|-window-id must be a window id
+-window-id 0|-window-id must be a window id
+-music=1|-music takes no value
+-speed 3|unknown option "-speed"
+extra|unexpected argument "extra"
+EOF_CASES
+cmp -s "$ini" "$X11_DIR/before.ini" || x11_fail "a refused command line changed the settings file"
+[ "$(ls -A "$(dirname "$ini")")" = "fizzlet.ini" ] || x11_fail "files left beside the settings"
+
+"$FIZZLET" --help >"$X11_DIR/help" || x11_fail "--help failed"
+for option in --fullscreen -root -window-id -count -pop-chance -music -no-music -soundfont; do
+  grep -q -- "$option" "$X11_DIR/help" || x11_fail "--help does not list $option"
+done
+version=$("$FIZZLET" --version) || x11_fail "--version failed"
+[[ "$version" =~ ^fizzlet\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || x11_fail "--version printed '$version'"
+
+"$FIZZLET" -display :9999 -no-music 2>"$X11_DIR/err"
+status=$?
+[ "$status" -eq 1 ] || x11_fail "a missing display gave status $status"
+grep -q 'cannot open the X display ":9999"' "$X11_DIR/err" || x11_fail "unclear: $(cat "$X11_DIR/err")"
+cmp -s "$ini" "$X11_DIR/before.ini" || x11_fail "the settings file changed"
+x11_log "$version; bad values refused with status 2, settings untouched"
+x11_pass
