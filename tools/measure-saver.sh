@@ -110,14 +110,7 @@ echo "Fizzlet saver under Wine: $kernels kernels, pop chance $pop, music $audio,
 echo "CPU of the saver process:   $(share $((s1 - s0))) of one core"
 echo "CPU of Xvfb (X server):     $(share $((x1 - x0)))"
 echo "CPU of wineserver:          $(share $((w1 - w0)))"
-sed -n "$((first_line + 1)),${last_line}p" "$log" | awk '$1 == "f" {print $2}' | awk '
-  NR > 1 {d = $1 - p; if (d < 0) d += 4294967296; print d} {p = $1}' | sort -n | awk '
-  {a[NR] = $1; s += $1}
-  END {
-    if (NR == 0) {print "no frames logged"; exit}
-    printf "frames: %d, period mean %.2f ms, median %d ms, p99 %d ms, min %d ms, max %d ms\n",
-      NR, s / NR, a[int((NR + 1) / 2)], a[int(NR * 0.99 + 0.5)], a[1], a[NR]
-  }'
+sed -n "$((first_line + 1)),${last_line}p" "$log" | tools/frame-stats.sh
 echo "at start:  $mem_start; $obj_start"
 echo "after ${seconds} s: $(memory); $(objects)"
 if [ "$long" = 1 ]; then

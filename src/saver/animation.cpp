@@ -42,15 +42,23 @@ void SoftwareSaver::start(int width, int height, const MotionSettings& motion,
   // The saver window's set-up: a black window, the work surface and the clean
   // background copied from it, the sprites set up.
   if (width != copy_.width() || height != copy_.height()) {
+    // New surfaces are black already.
     copy_ = SoftwareSurface(width, height);
     work_ = SoftwareSurface(width, height);
+  } else {
+    copy_.fill(0);
+    work_.fill(0);
   }
-  copy_.fill(0);
-  work_.fill(0);
   MotionSettings m = motion;
   m.width = copy_.width();
   m.height = copy_.height();
   animation_.init(m, number_of_colors, seed);
+}
+
+void SoftwareSaver::redraw(Surface& screen) {
+  const CompositorSurfaces s = surfaces(screen);
+  Animation::repaint(s);
+  blit_flicker_free(animation_.sprites(), s);
 }
 
 HeadlessSaver::HeadlessSaver(int width, int height, const DibImage& sprite_sheet,

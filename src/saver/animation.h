@@ -63,6 +63,11 @@ class SoftwareSaver {
   void frame(Surface& screen) { animation_.frame(surfaces(screen)); }
   // The clean background over the whole screen.
   void repaint(Surface& screen) { Animation::repaint(surfaces(screen)); }
+  // The whole current frame again, for a screen that has lost its picture
+  // (an exposed window): the clean background, then each kernel's rectangle
+  // from the work surface, which holds nothing else.  Only the kernels'
+  // pixels need to travel.
+  void redraw(Surface& screen);
 
   int width() const { return work_.width(); }
   int height() const { return work_.height(); }

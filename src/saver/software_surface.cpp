@@ -77,9 +77,10 @@ FIZZLET_PIXEL_LOOP void or_rect(Rows d, SourceRows s, std::size_t rows, std::siz
 SoftwareSurface::SoftwareSurface(int width, int height, std::uint32_t colour)
     : width_(std::max(width, 0)),
       height_(std::max(height, 0)),
-      pixels_(area(width, height), colour),
+      pixels_(area(width, height)),
       uniform_colour_(colour) {
   if (pixels_.empty()) width_ = height_ = 0;
+  if (colour != 0) std::fill(pixels_.begin(), pixels_.end(), colour);
 }
 
 SoftwareSurface SoftwareSurface::from_image(const DibImage& image) {

@@ -4,13 +4,43 @@
 // by the tests, the headless renderer and ports without GDI.
 
 #include <cstdint>
+#include <cstdlib>
+#include <new>
 #include <span>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "saver/dib.h"
 #include "saver/surface.h"
 
 namespace fizzlet {
+
+// Pixel memory that the system hands out already zero (calloc): a large
+// black surface costs no memory traffic until it is drawn on, and a part
+// that is never drawn on (most of a clean background) is never touched.
+template <typename T>
+struct ZeroedAllocator {
+  static_assert(std::is_trivial_v<T>, "value-initialising T must mean all bits zero");
+  using value_type = T;
+  ZeroedAllocator() = default;
+  template <typename U>
+  ZeroedAllocator(const ZeroedAllocator<U>&) noexcept {}
+  T* allocate(std::size_t n) {
+    void* memory = std::calloc(n, sizeof(T));
+    if (memory == nullptr) throw std::bad_alloc();
+    return static_cast<T*>(memory);
+  }
+  void deallocate(T* p, std::size_t) noexcept { std::free(p); }
+  // Value-initialisation leaves the memory as calloc gave it.
+  template <typename U>
+  void construct(U*) noexcept {}
+  template <typename U, typename... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+  friend bool operator==(const ZeroedAllocator&, const ZeroedAllocator&) = default;
+};
 
 class SoftwareSurface final : public Surface {
  public:
@@ -41,7 +71,7 @@ class SoftwareSurface final : public Surface {
  private:
   int width_ = 0;
   int height_ = 0;
-  std::vector<std::uint32_t> pixels_;  // top-down rows
+  std::vector<std::uint32_t, ZeroedAllocator<std::uint32_t>> pixels_;  // top-down rows
   bool uniform_ = true;
   std::uint32_t uniform_colour_ = 0;
 };

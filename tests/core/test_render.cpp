@@ -101,6 +101,11 @@ TEST(SoftwareSaver, StartingAgainAtAnotherSizeBeginsAfresh) {
                                     saver.animation().sprites().sprite_y[slot] == 367.0);
   }
   EXPECT_TRUE(on_new_floor);
+
+  // A screen that lost its picture gets the whole frame back from a redraw.
+  SoftwareSurface exposed(640, 400, 0x00808080);
+  saver.redraw(exposed);
+  EXPECT_TRUE(same_pixels(exposed, saver.work()));
 }
 
 }  // namespace

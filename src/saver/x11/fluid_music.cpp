@@ -1,12 +1,13 @@
 #include "saver/x11/fluid_music.h"
 
-#include <alsa/asoundlib.h>
+#include <dlfcn.h>
 #include <fluidsynth.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <random>
 #include <system_error>
 #include <vector>
@@ -36,25 +37,65 @@ constexpr double kGain = 0.8;
 // fewer, larger writes cost less processor time.
 constexpr int kPeriodFrames = 2048;
 
+// FluidSynth 2.2 and later.
+constexpr char kFluidSynthLibrary[] = "libfluidsynth.so.3";
+
+// The FluidSynth functions the music uses, with the types of their
+// declarations in <fluidsynth.h>.
+#define FIZZLET_FLUID_FUNCTIONS(X)                                                         \
+  X(new_fluid_settings) X(delete_fluid_settings) X(fluid_settings_getstr_default)          \
+  X(fluid_settings_setint) X(fluid_settings_setnum) X(fluid_settings_setstr)               \
+  X(new_fluid_synth) X(delete_fluid_synth) X(fluid_synth_sfload)                           \
+  X(fluid_synth_all_sounds_off) X(fluid_synth_system_reset) X(new_fluid_audio_driver)      \
+  X(delete_fluid_audio_driver) X(new_fluid_player) X(delete_fluid_player)                  \
+  X(fluid_player_add) X(fluid_player_play) X(fluid_player_stop) X(fluid_player_get_status) \
+  X(fluid_is_soundfont) X(fluid_is_midifile) X(fluid_set_log_function)
+
+struct FluidApi {
+#define FIZZLET_FLUID_MEMBER(name) decltype(&::name) name = nullptr;
+  FIZZLET_FLUID_FUNCTIONS(FIZZLET_FLUID_MEMBER)
+#undef FIZZLET_FLUID_MEMBER
+};
+
 // ALSA prints its own complaints (no card, no device) straight to standard
 // error; the saver says once, in its own words, why it is silent.
 void quiet_alsa(const char*, int, const char*, int, const char*, ...) {}
+using AlsaErrorHandler = void (*)(const char*, int, const char*, int, const char*, ...);
+using AlsaSetErrorHandler = int (*)(AlsaErrorHandler);
 
-struct SettingsDeleter {
-  void operator()(fluid_settings_t* s) const { delete_fluid_settings(s); }
-};
-struct SynthDeleter {
-  void operator()(fluid_synth_t* s) const { delete_fluid_synth(s); }
-};
-struct DriverDeleter {
-  void operator()(fluid_audio_driver_t* d) const { delete_fluid_audio_driver(d); }
-};
-struct PlayerDeleter {
-  void operator()(fluid_player_t* p) const {
-    fluid_player_stop(p);
-    delete_fluid_player(p);
+// FluidSynth is loaded when the music starts, on the music's own thread:
+// linked to the program, it and the sixty libraries it needs would add tens
+// of milliseconds to every start, and without it the saver still runs,
+// silently.  The library stays loaded for the rest of the process (its
+// threads and those of the libraries under it do not support unloading).
+std::optional<FluidApi> load_fluidsynth(std::string& why) {
+  void* library = dlopen(kFluidSynthLibrary, RTLD_NOW | RTLD_LOCAL);
+  if (library == nullptr) {
+    why = std::string("the FluidSynth library (") + kFluidSynthLibrary +
+          ", Debian's libfluidsynth3) cannot be loaded";
+    return std::nullopt;
   }
-};
+  FluidApi api;
+  bool complete = true;
+#define FIZZLET_FLUID_LOAD(name)                                                 \
+  api.name = reinterpret_cast<decltype(api.name)>(dlsym(library, #name)); \
+  complete = complete && api.name != nullptr;
+  FIZZLET_FLUID_FUNCTIONS(FIZZLET_FLUID_LOAD)
+#undef FIZZLET_FLUID_LOAD
+  if (!complete) {
+    why = std::string(kFluidSynthLibrary) + " lacks functions of FluidSynth 2";
+    return std::nullopt;
+  }
+  for (int level = FLUID_PANIC; level <= FLUID_DBG; ++level) {
+    api.fluid_set_log_function(level, nullptr, nullptr);
+  }
+  if (void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_NOLOAD); alsa != nullptr) {
+    if (auto set = reinterpret_cast<AlsaSetErrorHandler>(dlsym(alsa, "snd_lib_error_set_handler"))) {
+      set(&quiet_alsa);
+    }
+  }
+  return api;
+}
 
 std::string join(const std::vector<std::string>& items) {
   std::string text;
@@ -95,24 +136,29 @@ class Synthesizer {
  public:
   // Null, with the reason in why, when the music cannot be had.
   static std::unique_ptr<Synthesizer> open(const std::string& soundfont_option, std::string& why);
+  const FluidApi& api() const { return api_; }
   fluid_synth_t* synth() const { return synth_.get(); }
 
  private:
-  std::unique_ptr<fluid_settings_t, SettingsDeleter> settings_;
-  std::unique_ptr<fluid_synth_t, SynthDeleter> synth_;
+  explicit Synthesizer(const FluidApi& api) : api_(api) {}
+
+  FluidApi api_;
+  std::unique_ptr<fluid_settings_t, decltype(FluidApi::delete_fluid_settings)> settings_{
+      nullptr, api_.delete_fluid_settings};
+  std::unique_ptr<fluid_synth_t, decltype(FluidApi::delete_fluid_synth)> synth_{
+      nullptr, api_.delete_fluid_synth};
   // Declared last: the output stops before the synthesizer goes.
-  std::unique_ptr<fluid_audio_driver_t, DriverDeleter> driver_;
+  std::unique_ptr<fluid_audio_driver_t, decltype(FluidApi::delete_fluid_audio_driver)> driver_{
+      nullptr, api_.delete_fluid_audio_driver};
 };
 
 std::unique_ptr<Synthesizer> Synthesizer::open(const std::string& soundfont_option,
                                                std::string& why) {
-  for (int level = FLUID_PANIC; level <= FLUID_DBG; ++level) {
-    fluid_set_log_function(level, nullptr, nullptr);
-  }
-  snd_lib_error_set_handler(&quiet_alsa);
-
-  auto self = std::make_unique<Synthesizer>();
-  self->settings_.reset(new_fluid_settings());
+  const std::optional<FluidApi> api = load_fluidsynth(why);
+  if (!api) return nullptr;
+  std::unique_ptr<Synthesizer> self(new Synthesizer(*api));
+  const FluidApi& f = self->api_;
+  self->settings_.reset(f.new_fluid_settings());
   fluid_settings_t* settings = self->settings_.get();
   if (settings == nullptr) {
     why = "FluidSynth cannot start";
@@ -124,7 +170,7 @@ std::unique_ptr<Synthesizer> Synthesizer::open(const std::string& soundfont_opti
     candidates.push_back(soundfont_option);
   } else {
     char* fluid_default = nullptr;
-    if (fluid_settings_getstr_default(settings, "synth.default-soundfont", &fluid_default) ==
+    if (f.fluid_settings_getstr_default(settings, "synth.default-soundfont", &fluid_default) ==
             FLUID_OK &&
         fluid_default != nullptr && *fluid_default != '\0') {
       candidates.emplace_back(fluid_default);
@@ -134,7 +180,7 @@ std::unique_ptr<Synthesizer> Synthesizer::open(const std::string& soundfont_opti
   }
   std::string soundfont;
   for (const auto& candidate : candidates) {
-    if (fluid_is_soundfont(candidate.c_str()) != 0) {
+    if (f.fluid_is_soundfont(candidate.c_str()) != 0) {
       soundfont = candidate;
       break;
     }
@@ -147,23 +193,24 @@ std::unique_ptr<Synthesizer> Synthesizer::open(const std::string& soundfont_opti
     return nullptr;
   }
 
-  fluid_settings_setint(settings, "audio.period-size", kPeriodFrames);
-  fluid_settings_setnum(settings, "synth.gain", kGain);
-  self->synth_.reset(new_fluid_synth(settings));
-  if (!self->synth_ || fluid_synth_sfload(self->synth_.get(), soundfont.c_str(), 1) == FLUID_FAILED) {
+  f.fluid_settings_setint(settings, "audio.period-size", kPeriodFrames);
+  f.fluid_settings_setnum(settings, "synth.gain", kGain);
+  self->synth_.reset(f.new_fluid_synth(settings));
+  if (!self->synth_ ||
+      f.fluid_synth_sfload(self->synth_.get(), soundfont.c_str(), 1) == FLUID_FAILED) {
     why = "cannot load the SoundFont " + soundfont;
     return nullptr;
   }
 
   if (const char* file = std::getenv(kAudioFileVariable); file != nullptr && *file != '\0') {
-    fluid_settings_setstr(settings, "audio.driver", "file");
-    fluid_settings_setstr(settings, "audio.file.name", file);
-    self->driver_.reset(new_fluid_audio_driver(settings, self->synth_.get()));
+    f.fluid_settings_setstr(settings, "audio.driver", "file");
+    f.fluid_settings_setstr(settings, "audio.file.name", file);
+    self->driver_.reset(f.new_fluid_audio_driver(settings, self->synth_.get()));
     if (!self->driver_) why = std::string("cannot write the music to ") + file;
   } else {
     for (const char* driver : kAudioDrivers) {
-      fluid_settings_setstr(settings, "audio.driver", driver);
-      self->driver_.reset(new_fluid_audio_driver(settings, self->synth_.get()));
+      f.fluid_settings_setstr(settings, "audio.driver", driver);
+      self->driver_.reset(f.new_fluid_audio_driver(settings, self->synth_.get()));
       if (self->driver_) break;
     }
     if (!self->driver_) why = "no sound device could be opened (tried PulseAudio and ALSA)";
@@ -174,7 +221,17 @@ std::unique_ptr<Synthesizer> Synthesizer::open(const std::string& soundfont_opti
 
 // One opened piece: a FluidSynth MIDI file player.
 struct FluidPlayer::Piece {
-  std::unique_ptr<fluid_player_t, PlayerDeleter> player;
+  Piece(const FluidApi& f, fluid_player_t* p) : api(f), player(p) {}
+  ~Piece() {
+    if (player == nullptr) return;
+    api.fluid_player_stop(player);
+    api.delete_fluid_player(player);
+  }
+  Piece(const Piece&) = delete;
+  Piece& operator=(const Piece&) = delete;
+
+  const FluidApi& api;
+  fluid_player_t* player;
 };
 
 FluidPlayer::FluidPlayer() = default;
@@ -190,16 +247,17 @@ void FluidPlayer::close() {
   if (!piece_) return;
   piece_.reset();
   // Nothing of the piece may sound on into the next one.
-  fluid_synth_all_sounds_off(synthesizer_->synth(), -1);
-  fluid_synth_system_reset(synthesizer_->synth());
+  synthesizer_->api().fluid_synth_all_sounds_off(synthesizer_->synth(), -1);
+  synthesizer_->api().fluid_synth_system_reset(synthesizer_->synth());
 }
 
 bool FluidPlayer::open(const std::string& path) {
   close();
-  if (!synthesizer_ || fluid_is_midifile(path.c_str()) == 0) return false;
-  auto piece = std::make_unique<Piece>();
-  piece->player.reset(new_fluid_player(synthesizer_->synth()));
-  if (!piece->player || fluid_player_add(piece->player.get(), path.c_str()) != FLUID_OK) {
+  if (!synthesizer_) return false;
+  const FluidApi& f = synthesizer_->api();
+  if (f.fluid_is_midifile(path.c_str()) == 0) return false;
+  auto piece = std::make_unique<Piece>(f, f.new_fluid_player(synthesizer_->synth()));
+  if (piece->player == nullptr || f.fluid_player_add(piece->player, path.c_str()) != FLUID_OK) {
     return false;
   }
   piece_ = std::move(piece);
@@ -207,12 +265,12 @@ bool FluidPlayer::open(const std::string& path) {
 }
 
 bool FluidPlayer::play() {
-  return piece_ && fluid_player_play(piece_->player.get()) == FLUID_OK;
+  return piece_ && piece_->api.fluid_player_play(piece_->player) == FLUID_OK;
 }
 
 PlayerMode FluidPlayer::mode() {
   if (!piece_) return PlayerMode::not_open;
-  switch (fluid_player_get_status(piece_->player.get())) {
+  switch (piece_->api.fluid_player_get_status(piece_->player)) {
     case FLUID_PLAYER_PLAYING:
       return PlayerMode::playing;
     case FLUID_PLAYER_DONE:

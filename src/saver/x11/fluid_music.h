@@ -12,11 +12,12 @@
 //   each frame:  music.handle_music(settings); status update, next piece
 //   Form_Unload: music.music_off(settings);
 //
-// Loading a SoundFont and opening a sound device take from a tenth of a
-// second to several, so they happen on a thread of their own while the
-// animation starts; no piece starts before they are done.  When there are no
-// pieces, no SoundFont or no sound device, the saver stays silent and says
-// why once on standard error.
+// Loading FluidSynth and a SoundFont and opening a sound device take from a
+// tenth of a second to several, so they happen on a thread of their own while
+// the animation starts; no piece starts before they are done.  FluidSynth is
+// loaded then (dlopen), not linked: the program starts faster and runs
+// without it.  When there are no pieces, no FluidSynth, no SoundFont or no
+// sound device, the saver stays silent and says why once on standard error.
 
 #include <future>
 #include <memory>

@@ -138,14 +138,23 @@ void ImageScreen::bit_blt(int dx, int dy, int w, int h, const Surface& source, i
   y1 = std::min({y1, std::int64_t{height_} - dy, std::int64_t{from->height()} - sy});
   if (x0 >= x1 || y0 >= y1) return;
 
-  if (sync_before_write_) {
-    XSync(display_, False);
-    sync_before_write_ = false;
-  }
   const auto left = static_cast<int>(dx + x0);
   const auto top = static_cast<int>(dy + y0);
   const auto count = static_cast<std::size_t>(x1 - x0);
   const auto rows = static_cast<int>(y1 - y0);
+  const auto width = static_cast<unsigned>(count);
+  const auto height = static_cast<unsigned>(rows);
+  if (from->uniform()) {
+    // One colour (the clean background of a repaint): the server fills the
+    // rectangle itself, no pixels need to travel.
+    XSetForeground(display_, gc_.get(), from->pixel(0, 0) | alpha_);
+    XFillRectangle(display_, drawable_, gc_.get(), left, top, width, height);
+    return;
+  }
+  if (sync_before_write_) {
+    XSync(display_, False);
+    sync_before_write_ = false;
+  }
   for (int r = 0; r < rows; ++r) {
     const auto line = from->row(static_cast<int>(sy + y0) + r).subspan(
         static_cast<std::size_t>(sx + x0), count);
@@ -161,8 +170,6 @@ void ImageScreen::bit_blt(int dx, int dy, int w, int h, const Surface& source, i
       }
     }
   }
-  const auto width = static_cast<unsigned>(count);
-  const auto height = static_cast<unsigned>(rows);
   if (shared_) {
     XShmPutImage(display_, drawable_, gc_.get(), image_, left, top, left, top, width, height,
                  False);

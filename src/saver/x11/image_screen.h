@@ -38,8 +38,9 @@ class ImageScreen final : public Surface {
   int width() const override { return width_; }
   int height() const override { return height_; }
   // Copies the rectangle of source (a SoftwareSurface) into the image and
-  // sends it to the drawable.  Only SRCCOPY reaches a screen; other
-  // operations and other sources are ignored.
+  // sends it to the drawable; a source of one colour is filled by the server
+  // instead.  Only SRCCOPY reaches a screen; other operations and other
+  // sources are ignored.
   void bit_blt(int dx, int dy, int w, int h, const Surface& source, int sx, int sy,
                RasterOp op) override;
   // Ends a batch of transfers (a frame).  With shared memory the server reads

@@ -105,9 +105,9 @@ class FrameLog {
       statm >> pages >> resident;
       std::fprintf(file_.get(), "r %llu %lu %ld\n", static_cast<unsigned long long>(frames_),
                    static_cast<unsigned long>(start_ms), resident * (sysconf(_SC_PAGESIZE) / 1024));
-      std::fflush(file_.get());
     }
     std::fprintf(file_.get(), "f %lu\n", static_cast<unsigned long>(start_ms));
+    std::fflush(file_.get());  // the figures script reads the log while the saver runs
     ++frames_;
   }
 
@@ -361,11 +361,10 @@ class SaverWindow final : public FrameHost {
   void handle(const XEvent& event) {
     switch (event.type) {
       case Expose:
-        // The whole window again from the complete current frame, once the
-        // server has said everything that needs it.
+        // The whole window again from the current frame, once the server
+        // has said everything that needs it.
         if (event.xexpose.window == target_ && event.xexpose.count == 0 && screen_) {
-          screen_->bit_blt(0, 0, screen_->width(), screen_->height(), saver_.work(), 0, 0,
-                           RasterOp::src_copy);
+          saver_.redraw(*screen_);
           screen_->end_batch();
         }
         break;
