@@ -3,8 +3,11 @@
 # On a display ($DISPLAY set) it simply runs until you end it.  With no display
 # it starts a private Xvfb, lets the saver run a few seconds, saves screenshots
 # to a folder that it prints, and ends the saver with a key press.
+# "tools/run.sh --native [OPTIONS]" does the same with the native X11 saver
+# (tools/run-native.sh; its options as in "fizzlet --help").
 set -euo pipefail
 cd "$(dirname "$0")/.."
+if [ "${1:-}" = --native ]; then shift; exec tools/run-native.sh "$@"; fi
 tools/install-deps.sh
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$(nproc)" --target fizzlet_scr

@@ -4,17 +4,15 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string_view>
 #include <vector>
 
+#include "fizzlet_version.h"
 #include "saver/x11/saver_window.h"
 #include "settings/file_store.h"
 #include "settings/settings.h"
 #include "startup/saver_options.h"
-
-#ifndef FIZZLET_VERSION
-#define FIZZLET_VERSION "unknown"
-#endif
 
 int main(int argc, char** argv) {
   const std::vector<std::string_view> arguments(argv + 1, argv + argc);
@@ -32,7 +30,7 @@ int main(int argc, char** argv) {
       std::fwrite(fizzlet::saver_usage().data(), 1, fizzlet::saver_usage().size(), stdout);
       return fizzlet::x11::kExitDone;
     case fizzlet::SaverAction::version:
-      std::printf("fizzlet %s\n", FIZZLET_VERSION);
+      std::printf("fizzlet %s\n", FIZZLET_VERSION_TEXT);
       return fizzlet::x11::kExitDone;
     case fizzlet::SaverAction::run:
       break;
