@@ -6,6 +6,7 @@
 #   x11_wait_window fizzlet 10 || x11_fail "no window"
 #   x11_screenshot "$X11_DIR/shot.png"
 #   x11_golden_fraction "$X11_DIR/shot.png" 1280x40+0+680   # share of kernel-gold pixels
+#   x11_wait_gold "$X11_DIR/shot.png" 1280x40+0+680 10       # the same, waiting for it
 #   xdotool key a
 #   x11_wait_exit 5 || x11_fail "still running"; echo "$X11_STATUS"
 #   x11_pass
@@ -63,7 +64,8 @@ x11_start_xvfb() {
     sleep 0.1
   done
   [ -s "$X11_DIR/display" ] || x11_fail "Xvfb did not start: $(cat "$X11_DIR/xvfb.log")"
-  export DISPLAY=":$(head -n 1 "$X11_DIR/display")"
+  DISPLAY=":$(head -n 1 "$X11_DIR/display")"
+  export DISPLAY
 }
 
 x11_setup() {
@@ -92,6 +94,7 @@ x11_wait_exit() {
   done
   x11_running && return 1
   wait "$X11_SAVER_PID"
+  # shellcheck disable=SC2034  # read by the scripts that source this file
   X11_STATUS=$?
   X11_SAVER_PID=""
   return 0
@@ -113,7 +116,26 @@ x11_screenshot() { import -window "${2:-root}" "$1" 2>/dev/null || x11_fail "no 
 # The share (0..1) of pixels in GEOMETRY (WxH+X+Y) of an image that have a
 # rolling kernel's gold: bright, with much more red than blue.
 x11_golden_fraction() {
-  convert "$1" -crop "$2" +repage -fx "r > 0.5 && r - b > 0.3" -format "%[fx:mean]" info:
+  convert "$1" -crop "$2" +repage -depth 8 rgb:- | python3 -c '
+import sys
+data = sys.stdin.buffer.read()
+red, blue = data[0::3], data[2::3]
+gold = sum(1 for r, b in zip(red, blue) if r > 127 and r - b > 76)
+print(f"{gold / max(1, len(red)):.4f}")'
+}
+
+# Takes screenshots (of WINDOW, default the root window) into FILE until the
+# share of gold in GEOMETRY is above 0.02, for up to SECONDS; prints the share.
+x11_wait_gold() {
+  local file="$1" geometry="$2" seconds="$3" window="${4:-root}" gold=0 _
+  for _ in $(seq "$seconds"); do
+    x11_screenshot "$file" "$window"
+    gold=$(x11_golden_fraction "$file" "$geometry")
+    x11_greater "$gold" 0.02 && break
+    sleep 1
+  done
+  echo "$gold"
+  x11_greater "$gold" 0.02
 }
 
 # The colour of one pixel as #RRGGBB.

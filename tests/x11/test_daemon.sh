@@ -43,6 +43,7 @@ as_user() { runuser -u "$user" -- env -i HOME="$home" DISPLAY="$DISPLAY" PATH=/u
 as_user xscreensaver -no-splash >"$X11_DIR/daemon.log" 2>&1 </dev/null &
 daemon=$!
 X11_PIDS+=("$daemon")
+# shellcheck disable=SC2317  # called by the exit trap
 stop_daemon() { as_user xscreensaver-command -exit >/dev/null 2>&1; }
 trap 'stop_daemon; x11_cleanup' EXIT
 
@@ -63,11 +64,9 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 [ -n "$pid" ] || x11_fail "the daemon did not start the saver: $(cat "$X11_DIR/daemon.log")"
-sleep 2
-x11_screenshot "$X11_DIR/shot.png"
-gold=$(x11_golden_fraction "$X11_DIR/shot.png" 1280x45+0+675)
+gold=$(x11_wait_gold "$X11_DIR/shot.png" 1280x45+0+675 15) ||
+  x11_fail "no kernels on the screen under the daemon ($gold)"
 x11_log "saver $pid under the daemon: gold along the bottom $gold"
-x11_greater "$gold" 0.02 || x11_fail "no kernels on the screen under the daemon"
 
 as_user xscreensaver-command -deactivate >/dev/null 2>&1 || x11_fail "-deactivate failed"
 for _ in $(seq 100); do

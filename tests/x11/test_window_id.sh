@@ -22,22 +22,19 @@ show_window() {
 # Kernels along the bottom of a WIDTHxHEIGHT window, black above them.
 check_window() {
   local shot="$X11_DIR/window-$1x$2.png" gold
-  x11_screenshot "$shot" "$WINDOW"
-  gold=$(x11_golden_fraction "$shot" "$1x40+0+$(($2 - 40))")
+  gold=$(x11_wait_gold "$shot" "$1x40+0+$(($2 - 40))" 15 "$WINDOW") ||
+    x11_fail "no kernels along the bottom of the $1x$2 window ($gold)"
   x11_log "$1x$2: gold along the bottom $gold"
-  x11_greater "$gold" 0.02 || x11_fail "no kernels along the bottom of the $1x$2 window"
   [ "$(x11_pixel "$shot" $(($1 - 5)) 5)" = "#000000" ] || x11_fail "the $1x$2 window is not black"
 }
 
 show_window 320 240
 x11_start -window-id "$WINDOW" -count 40 -pop-chance 1 -no-music
-sleep 1.5
-x11_running || x11_fail "the saver ended in the window"
 check_window 320 240
+x11_running || x11_fail "the saver ended in the window"
 
 # Grown: kernels now run along the new bottom, and the new area is black.
 xdotool windowsize "$WINDOW" 640 400
-sleep 1.5
 check_window 640 400
 
 kill "$HOLDER"
@@ -47,7 +44,6 @@ x11_log "window destroyed: the saver ended"
 
 show_window 400 300
 XSCREENSAVER_WINDOW=$((WINDOW)) x11_start -root -count 40 -pop-chance 1 -no-music
-sleep 1.5
 check_window 400 300
 kill -TERM "$X11_SAVER_PID"
 x11_wait_exit 5 || x11_fail "SIGTERM did not end the saver"
