@@ -47,7 +47,8 @@ cleanup() {
 }
 trap cleanup EXIT
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -n 1 "$work/display")"
+DISPLAY=":$(head -n 1 "$work/display")"
+export DISPLAY
 export XDG_CONFIG_HOME="$work/config"
 
 log="$work/frames.log"

@@ -25,7 +25,8 @@ cleanup() {
 }
 trap cleanup EXIT
 for _ in $(seq 100); do [ -s "$shots/.display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -n 1 "$shots/.display")"
+DISPLAY=":$(head -n 1 "$shots/.display")"
+export DISPLAY
 
 echo "Running fizzlet $* on the private display $DISPLAY"
 "$program" "$@" </dev/null &
