@@ -6,7 +6,9 @@
 set -u
 # shellcheck source=lib.sh
 . "$(dirname "$0")/lib.sh"
-x11_setup 1280x720x24
+# A server without MIT-SHM: the images go by plain XPutImage here (the other
+# tests use shared memory).
+x11_setup 1280x720x24 -extension MIT-SHM
 
 # Pop chance 1: no kernel ever pops, so everything drawn stays at the bottom.
 x11_start --fullscreen -count 100 -pop-chance 1 -no-music
