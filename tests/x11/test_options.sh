@@ -1,15 +1,12 @@
 #!/usr/bin/env bash
 # The command line: bad values are refused with a message and status 2, and
 # nothing is written to the settings file (no run writes it); --help lists
-# the options; --version prints the project's version; a display that does
-# not exist gives status 1.
+# the options; --version prints the project's version.  A display that does
+# not exist, and an 8-bit display, give a clear message and status 1.
 set -u
 # shellcheck source=lib.sh
 . "$(dirname "$0")/lib.sh"
-[ -x "${FIZZLET:-}" ] || x11_fail "FIZZLET must name the built program"
-X11_DIR=$(mktemp -d "/tmp/fizzlet-x11-$X11_NAME.XXXXXX")
-trap x11_cleanup EXIT
-export XDG_CONFIG_HOME="$X11_DIR/config"
+x11_setup 640x480x8
 ini="$XDG_CONFIG_HOME/fizzlet/fizzlet.ini"
 mkdir -p "$(dirname "$ini")"
 printf '[Config]\ntotal_fizzlet=12\npop_chance=3\naudio_on=0\nmisc=\n' >"$ini"
@@ -50,6 +47,11 @@ version=$("$FIZZLET" --version) || x11_fail "--version failed"
 status=$?
 [ "$status" -eq 1 ] || x11_fail "a missing display gave status $status"
 grep -q 'cannot open the X display ":9999"' "$X11_DIR/err" || x11_fail "unclear: $(cat "$X11_DIR/err")"
+"$FIZZLET" -no-music 2>"$X11_DIR/err"
+status=$?
+[ "$status" -eq 1 ] || x11_fail "an 8-bit display gave status $status"
+grep -q "the visual is 8-bit PseudoColor; fizzlet draws only on 24- and 32-bit TrueColor" \
+  "$X11_DIR/err" || x11_fail "unclear: $(cat "$X11_DIR/err")"
 cmp -s "$ini" "$X11_DIR/before.ini" || x11_fail "the settings file changed"
 x11_log "$version; bad values refused with status 2, settings untouched"
 x11_pass

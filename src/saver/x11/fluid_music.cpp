@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <optional>
 #include <random>
+#include <span>
 #include <system_error>
 #include <vector>
 
@@ -103,34 +104,29 @@ std::string join(const std::vector<std::string>& items) {
   return text;
 }
 
-bool holds_a_piece(const std::filesystem::path& folder) {
-  std::error_code error;
-  for (int digit = 0; digit <= 9; ++digit) {
-    if (std::filesystem::is_regular_file(folder / ("FZLMUS" + std::to_string(digit) + ".MID"),
-                                         error)) {
-      return true;
-    }
-  }
-  return false;
-}
-
-}  // namespace
-
-std::string find_music_folder(std::string& searched) {
+// The folder that holds the pieces, with a trailing "/": the program's own
+// folder (a build tree) or, relative to it, the installed data folder.
+// Empty when neither holds any of them; searched then says where it looked.
+std::string find_music_folder(std::span<const std::string> pieces, std::string& searched) {
   std::error_code error;
   const auto program = std::filesystem::read_symlink("/proc/self/exe", error);
-  searched.clear();
-  if (error) return {};
   const auto own = program.parent_path();
-  const std::filesystem::path candidates[] = {own, (own / FIZZLET_MUSIC_RELATIVE).lexically_normal()};
+  const std::filesystem::path candidates[] = {own,
+                                              (own / FIZZLET_MUSIC_RELATIVE).lexically_normal()};
   std::vector<std::string> looked;
   for (const auto& folder : candidates) {
-    if (holds_a_piece(folder)) return folder.string() + "/";
+    for (const auto& piece : pieces) {
+      if (!piece.empty() && std::filesystem::is_regular_file(folder / piece, error)) {
+        return folder.string() + "/";
+      }
+    }
     looked.push_back(folder.string());
   }
   searched = join(looked);
   return {};
 }
+
+}  // namespace
 
 class Synthesizer {
  public:
@@ -280,16 +276,11 @@ PlayerMode FluidPlayer::mode() {
   }
 }
 
-SaverMusic::SaverMusic(std::string folder, std::string searched, std::string soundfont)
-    : folder_(std::move(folder)),
-      searched_(std::move(searched)),
-      soundfont_(std::move(soundfont)),
-      music_(player_) {}
+SaverMusic::SaverMusic(std::string soundfont) : soundfont_(std::move(soundfont)), music_(player_) {}
 
-SaverMusic::~SaverMusic() {
-  // A start still under way is waited for (the future's destructor), so
-  // that no thread outlives the saver.
-}
+// A start still under way is waited for (the future's destructor), so that
+// no thread outlives the saver.
+SaverMusic::~SaverMusic() = default;
 
 void SaverMusic::init_music(const Settings& settings) {
   const auto seed = static_cast<std::uint32_t>(
@@ -298,8 +289,12 @@ void SaverMusic::init_music(const Settings& settings) {
   std::uniform_real_distribution<double> unit(0.0, 1.0);
   music_.init_music([&] { return unit(generator); });
   if (!audio_enabled(settings)) return;
+  const auto& pieces = music_.music_files();
+  std::string searched;
+  folder_ = find_music_folder(pieces, searched);
   if (folder_.empty()) {
-    silent("the pieces FZLMUS0.MID to FZLMUS9.MID are in none of " + searched_);
+    silent("none of the pieces (" + pieces[1] + " to " +
+           pieces[static_cast<std::size_t>(music_.music_count())] + ") is in " + searched);
     return;
   }
   starting_ = std::async(std::launch::async, [soundfont = soundfont_] {

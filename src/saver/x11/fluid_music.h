@@ -5,10 +5,12 @@
 // serves, else ALSA).
 //
 // Integration in the saver (all on its one thread):
-//   SaverMusic music(folder, soundfont);
+//   SaverMusic music(soundfont);
 //   Form_Load:   music.init_music(settings);   random start; with music on,
-//                                              starts the synthesizer in the
-//                                              background
+//                                              finds the pieces (beside the
+//                                              program, or where it is
+//                                              installed) and starts the
+//                                              synthesizer in the background
 //   each frame:  music.handle_music(settings); status update, next piece
 //   Form_Unload: music.music_off(settings);
 //
@@ -31,11 +33,6 @@ namespace fizzlet::x11 {
 // Set to a file name (.wav), the music is written to that file instead of a
 // sound device (in real time, as it would play).
 inline constexpr char kAudioFileVariable[] = "FIZZLET_AUDIO_FILE";
-
-// The folder that holds the pieces, with a trailing "/": the program's own
-// folder (a build tree) or, relative to it, the installed data folder.
-// Empty when neither holds any piece; searched then lists where it looked.
-std::string find_music_folder(std::string& searched);
 
 // FluidSynth's settings, synthesizer and audio output, with the SoundFont
 // loaded.  Usable from any thread.
@@ -69,7 +66,8 @@ class SaverMusic {
     std::string why;
   };
 
-  SaverMusic(std::string folder, std::string searched, std::string soundfont);
+  // soundfont: the -soundfont option, or empty for the standard places.
+  explicit SaverMusic(std::string soundfont);
   ~SaverMusic();
   SaverMusic(const SaverMusic&) = delete;
   SaverMusic& operator=(const SaverMusic&) = delete;
@@ -82,9 +80,8 @@ class SaverMusic {
  private:
   void silent(const std::string& why);
 
-  std::string folder_;
-  std::string searched_;
   std::string soundfont_;
+  std::string folder_;
   FluidPlayer player_;
   Music music_;
   std::future<Started> starting_;

@@ -31,10 +31,9 @@ std::string unsupported_visual(const Visual* visual, int depth) {
   const bool rgb_bytes = visual->red_mask == 0xFF0000 && visual->green_mask == 0x00FF00 &&
                          visual->blue_mask == 0x0000FF;
   if (visual->c_class == TrueColor && (depth == 24 || depth == 32) && rgb_bytes) return {};
-  return "the window's visual is " + std::to_string(depth) + "-bit " +
-         class_name(visual->c_class) +
-         "; fizzlet draws on 24- and 32-bit TrueColor displays (8 bits each of red, green "
-         "and blue) only";
+  return "the visual is " + std::to_string(depth) + "-bit " + class_name(visual->c_class) +
+         "; fizzlet draws only on 24- and 32-bit TrueColor visuals (8 bits each of red, "
+         "green and blue)";
 }
 
 ImageScreen::ImageScreen(Display* display, Drawable drawable, int width, int height)

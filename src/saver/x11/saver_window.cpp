@@ -224,7 +224,12 @@ class SaverWindow final : public FrameHost {
     XWindowAttributes attributes{};
     switch (options_.placement) {
       case Placement::own_window:
-        return create_own_window(screen);
+        visual_ = DefaultVisual(display_, screen);
+        depth_ = DefaultDepth(display_, screen);
+        error = unsupported_visual(visual_, depth_);
+        if (!error.empty()) return false;
+        create_own_window(screen);
+        return true;
       case Placement::root:
         target_ = RootWindow(display_, screen);
         break;
@@ -242,16 +247,16 @@ class SaverWindow final : public FrameHost {
     depth_ = attributes.depth;
     width_ = attributes.width;
     height_ = attributes.height;
+    error = unsupported_visual(visual_, depth_);
+    if (!error.empty()) return false;
     // Only what the window does: its size, its exposure, its end.  Input
     // belongs to the program that owns it.
     XSelectInput(display_, target_, StructureNotifyMask | ExposureMask);
     return true;
   }
 
-  bool create_own_window(int screen) {
+  void create_own_window(int screen) {
     const Window root = RootWindow(display_, screen);
-    visual_ = DefaultVisual(display_, screen);
-    depth_ = DefaultDepth(display_, screen);
     width_ = DisplayWidth(display_, screen);
     height_ = DisplayHeight(display_, screen);
 
@@ -279,7 +284,6 @@ class SaverWindow final : public FrameHost {
     XStoreName(display_, target_, "fizzlet");
     XClassHint class_hint{const_cast<char*>("fizzlet"), const_cast<char*>("Fizzlet")};
     XSetClassHint(display_, target_, &class_hint);
-    return true;
   }
 
   // Form_Load: the window shows, the pointer hides, the music list is ready.
@@ -442,9 +446,7 @@ int run_saver(const SaverOptions& options, Settings& settings) {
     return kExitCannotRun;
   }
   install_x_error_handlers();
-  std::string searched;
-  std::string folder = find_music_folder(searched);
-  SaverMusic music(std::move(folder), std::move(searched), options.soundfont);
+  SaverMusic music(options.soundfont);
   SaverWindow window(display.get(), options, settings, music, *sheets);
   return window.run();
 }
