@@ -129,15 +129,19 @@ std::string find_music_folder(std::span<const std::string> pieces, std::string& 
 }  // namespace
 
 class Synthesizer {
+  struct Key {
+    explicit Key() = default;
+  };
+
  public:
   // Null, with the reason in why, when the music cannot be had.
   static std::unique_ptr<Synthesizer> open(const std::string& soundfont_option, std::string& why);
+  // For open() only (Key is private).
+  Synthesizer(Key, const FluidApi& api) : api_(api) {}
   const FluidApi& api() const { return api_; }
   fluid_synth_t* synth() const { return synth_.get(); }
 
  private:
-  explicit Synthesizer(const FluidApi& api) : api_(api) {}
-
   FluidApi api_;
   std::unique_ptr<fluid_settings_t, decltype(FluidApi::delete_fluid_settings)> settings_{
       nullptr, api_.delete_fluid_settings};
@@ -152,7 +156,7 @@ std::unique_ptr<Synthesizer> Synthesizer::open(const std::string& soundfont_opti
                                                std::string& why) {
   const std::optional<FluidApi> api = load_fluidsynth(why);
   if (!api) return nullptr;
-  std::unique_ptr<Synthesizer> self(new Synthesizer(*api));
+  auto self = std::make_unique<Synthesizer>(Key{}, *api);
   const FluidApi& f = self->api_;
   self->settings_.reset(f.new_fluid_settings());
   fluid_settings_t* settings = self->settings_.get();

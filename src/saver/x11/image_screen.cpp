@@ -36,7 +36,7 @@ std::string unsupported_visual(const Visual* visual, int depth) {
          "green and blue)";
 }
 
-ImageScreen::ImageScreen(Display* display, Drawable drawable, int width, int height)
+ImageScreen::ImageScreen(Key, Display* display, Drawable drawable, int width, int height)
     : display_(display),
       drawable_(drawable),
       width_(width),
@@ -45,12 +45,12 @@ ImageScreen::ImageScreen(Display* display, Drawable drawable, int width, int hei
 
 std::unique_ptr<ImageScreen> ImageScreen::create(Display* display, Drawable drawable,
                                                  Visual* visual, int depth, int width, int height,
-                                                 bool try_shared, std::string& error) {
+                                                 std::string& error) {
   error = unsupported_visual(visual, depth);
   if (!error.empty()) return nullptr;
-  std::unique_ptr<ImageScreen> screen(
-      new ImageScreen(display, drawable, std::max(width, 1), std::max(height, 1)));
-  if (!(try_shared && screen->attach_shared(visual, depth))) screen->create_plain(visual, depth);
+  auto screen = std::make_unique<ImageScreen>(Key{}, display, drawable, std::max(width, 1),
+                                              std::max(height, 1));
+  if (!screen->attach_shared(visual, depth)) screen->create_plain(visual, depth);
   if (screen->image_ == nullptr || screen->image_->bits_per_pixel != 32) {
     error = "the display stores " + std::to_string(depth) +
             "-bit pixels in a way fizzlet cannot draw (it needs 32 bits a pixel)";

@@ -25,12 +25,19 @@ namespace fizzlet::x11 {
 std::string unsupported_visual(const Visual* visual, int depth);
 
 class ImageScreen final : public Surface {
+  struct Key {
+    explicit Key() = default;
+  };
+
  public:
-  // A width x height image for drawable (of that visual and depth); null,
-  // with the reason in error, when the visual is not supported.
+  // A width x height image for drawable (of that visual and depth), in
+  // shared memory when the server can attach it; null, with the reason in
+  // error, when the visual is not supported.
   static std::unique_ptr<ImageScreen> create(Display* display, Drawable drawable, Visual* visual,
-                                             int depth, int width, int height, bool try_shared,
+                                             int depth, int width, int height,
                                              std::string& error);
+  // For create() only (Key is private).
+  ImageScreen(Key, Display* display, Drawable drawable, int width, int height);
   ~ImageScreen() override;
   ImageScreen(const ImageScreen&) = delete;
   ImageScreen& operator=(const ImageScreen&) = delete;
@@ -54,7 +61,6 @@ class ImageScreen final : public Surface {
   bool shared_memory() const { return shared_; }
 
  private:
-  ImageScreen(Display* display, Drawable drawable, int width, int height);
   bool attach_shared(Visual* visual, int depth);
   void create_plain(Visual* visual, int depth);
 

@@ -341,7 +341,7 @@ class SaverWindow final : public FrameHost {
     flags_.screen_width_px = width;
     flags_.screen_height_px = height;
     screen_.reset();
-    screen_ = ImageScreen::create(display_, target_, visual_, depth_, width, height, true, error);
+    screen_ = ImageScreen::create(display_, target_, visual_, depth_, width, height, error);
     if (!screen_) return false;
     saver_.start(width, height,
                  MotionSettings{settings_.total_fizzlet, settings_.pop_chance, width, height},
