@@ -38,15 +38,21 @@ CompositorSurfaces SoftwareSaver::surfaces(Surface& screen) {
 }
 
 void SoftwareSaver::start(int width, int height, const MotionSettings& motion,
-                          double number_of_colors, std::uint64_t seed) {
+                          double number_of_colors, std::uint64_t seed,
+                          std::span<std::uint32_t> black_memory) {
   // The saver window's set-up: a black window, the work surface and the clean
-  // background copied from it, the sprites set up.
+  // background copied from it, the sprites set up.  New surfaces and the
+  // host's memory are black already.
   if (width != copy_.width() || height != copy_.height()) {
-    // New surfaces are black already.
     copy_ = SoftwareSurface(width, height);
-    work_ = SoftwareSurface(width, height);
   } else {
     copy_.fill(0);
+  }
+  if (!black_memory.empty()) {
+    work_ = SoftwareSurface::over(black_memory, width, height);
+  } else if (width != work_.width() || height != work_.height() || !work_.owns_pixels()) {
+    work_ = SoftwareSurface(width, height);
+  } else {
     work_.fill(0);
   }
   MotionSettings m = motion;

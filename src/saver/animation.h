@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 
 #include "saver/compositor.h"
 #include "saver/dib.h"
@@ -57,8 +58,11 @@ class SoftwareSaver {
   // The saver window's set-up for a width x height screen: black background
   // and work surfaces of that size, and the sprites set up (every slot off).
   // Run again when the screen changes size: the animation starts afresh.
+  // The work surface composes in black_memory when the host gives it (zeroed
+  // memory of at least width x height pixels that it keeps alive, such as
+  // the image its window system reads), else in memory of its own.
   void start(int width, int height, const MotionSettings& motion, double number_of_colors,
-             std::uint64_t seed);
+             std::uint64_t seed, std::span<std::uint32_t> black_memory = {});
   // One frame presented on screen.
   void frame(Surface& screen) { animation_.frame(surfaces(screen)); }
   // The clean background over the whole screen.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace fizzlet {
 
@@ -77,21 +78,72 @@ FIZZLET_PIXEL_LOOP void or_rect(Rows d, SourceRows s, std::size_t rows, std::siz
 SoftwareSurface::SoftwareSurface(int width, int height, std::uint32_t colour)
     : width_(std::max(width, 0)),
       height_(std::max(height, 0)),
-      pixels_(area(width, height)),
+      own_(area(width, height)),
+      data_(own_.data()),
+      size_(own_.size()),
       uniform_colour_(colour) {
-  if (pixels_.empty()) width_ = height_ = 0;
-  if (colour != 0) std::fill(pixels_.begin(), pixels_.end(), colour);
+  if (own_.empty()) width_ = height_ = 0;
+  if (colour != 0) std::fill(own_.begin(), own_.end(), colour);
+}
+
+SoftwareSurface SoftwareSurface::over(std::span<std::uint32_t> pixels, int width, int height) {
+  SoftwareSurface surface;
+  const std::size_t needed = area(width, height);
+  if (needed == 0 || needed > pixels.size()) return surface;
+  surface.width_ = width;
+  surface.height_ = height;
+  surface.data_ = pixels.data();
+  surface.size_ = needed;
+  surface.uniform_ = false;  // whatever the memory holds
+  return surface;
+}
+
+SoftwareSurface::SoftwareSurface(const SoftwareSurface& other)
+    : Surface(),
+      width_(other.width_),
+      height_(other.height_),
+      own_(other.data_, other.data_ + other.size_),
+      data_(own_.data()),
+      size_(own_.size()),
+      uniform_(other.uniform_),
+      uniform_colour_(other.uniform_colour_) {}
+
+SoftwareSurface& SoftwareSurface::operator=(const SoftwareSurface& other) {
+  if (this != &other) {
+    SoftwareSurface copy(other);
+    take(copy);
+  }
+  return *this;
+}
+
+SoftwareSurface::SoftwareSurface(SoftwareSurface&& other) noexcept { take(other); }
+
+SoftwareSurface& SoftwareSurface::operator=(SoftwareSurface&& other) noexcept {
+  if (this != &other) take(other);
+  return *this;
+}
+
+void SoftwareSurface::take(SoftwareSurface& other) noexcept {
+  // Moving a vector keeps its buffer, so data_ stays valid whoever owns it.
+  width_ = std::exchange(other.width_, 0);
+  height_ = std::exchange(other.height_, 0);
+  own_ = std::move(other.own_);
+  data_ = std::exchange(other.data_, nullptr);
+  size_ = std::exchange(other.size_, 0);
+  uniform_ = std::exchange(other.uniform_, true);
+  uniform_colour_ = std::exchange(other.uniform_colour_, 0);
+  other.own_.clear();
 }
 
 SoftwareSurface SoftwareSurface::from_image(const DibImage& image) {
   SoftwareSurface surface(image.width, image.height);
-  if (surface.pixels_.size() != image.pixels.size()) return surface;
+  if (surface.size_ != image.pixels.size()) return surface;
   surface.uniform_ = false;
   if (image.bits_per_pixel == 1 && image.indices.size() == image.pixels.size()) {
-    std::transform(image.indices.begin(), image.indices.end(), surface.pixels_.begin(),
+    std::transform(image.indices.begin(), image.indices.end(), surface.data_,
                    [](std::uint8_t bit) { return bit != 0 ? 0x00FFFFFFu : 0u; });
   } else {
-    std::copy(image.pixels.begin(), image.pixels.end(), surface.pixels_.begin());
+    std::copy(image.pixels.begin(), image.pixels.end(), surface.data_);
   }
   return surface;
 }
@@ -111,9 +163,9 @@ void SoftwareSurface::bit_blt(int dx, int dy, int w, int h, const Surface& sourc
   const auto count = static_cast<std::size_t>(x1 - x0);
   const auto dst_stride = static_cast<std::size_t>(width_);
   const auto src_stride = static_cast<std::size_t>(src->width_);
-  std::uint32_t* d = pixels_.data() + static_cast<std::size_t>(dy + y0) * dst_stride +
+  std::uint32_t* d = data_ + static_cast<std::size_t>(dy + y0) * dst_stride +
                      static_cast<std::size_t>(dx + x0);
-  const std::uint32_t* s = src->pixels_.data() + static_cast<std::size_t>(sy + y0) * src_stride +
+  const std::uint32_t* s = src->data_ + static_cast<std::size_t>(sy + y0) * src_stride +
                            static_cast<std::size_t>(sx + x0);
   const bool source_uniform = src->uniform_;
   const std::uint32_t source_colour = src->uniform_colour_;
@@ -178,25 +230,24 @@ void SoftwareSurface::bit_blt(int dx, int dy, int w, int h, const Surface& sourc
 
 std::uint32_t SoftwareSurface::pixel(int x, int y) const {
   if (x < 0 || y < 0 || x >= width_ || y >= height_) return 0;
-  return pixels_[std::size_t(y) * std::size_t(width_) + std::size_t(x)];
+  return data_[index(x, y)];
 }
 
 void SoftwareSurface::set_pixel(int x, int y, std::uint32_t colour) {
   if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
   uniform_ = false;
-  pixels_[std::size_t(y) * std::size_t(width_) + std::size_t(x)] = colour;
+  data_[index(x, y)] = colour;
 }
 
 void SoftwareSurface::fill(std::uint32_t colour) {
-  std::fill(pixels_.begin(), pixels_.end(), colour);
+  std::fill(data_, data_ + size_, colour);
   uniform_ = true;
   uniform_colour_ = colour;
 }
 
 std::span<const std::uint32_t> SoftwareSurface::row(int y) const {
   if (y < 0 || y >= height_) return {};
-  return std::span<const std::uint32_t>(pixels_).subspan(std::size_t(y) * std::size_t(width_),
-                                                         std::size_t(width_));
+  return pixels().subspan(index(0, y), std::size_t(width_));
 }
 
 }  // namespace fizzlet

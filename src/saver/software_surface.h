@@ -1,7 +1,10 @@
 #pragma once
 // A surface in memory with 32-bit pixels (0x00RRGGBB) and the exact raster
 // operations of Surface: the portable stand-in for a GDI memory bitmap, used
-// by the tests, the headless renderer and ports without GDI.
+// by the tests, the headless renderer and ports without GDI.  It keeps its
+// pixels in memory of its own, or works on pixels that a platform layer owns
+// (an X image in shared memory), so that a host can compose right where its
+// window system reads.
 
 #include <cstdint>
 #include <cstdlib>
@@ -47,6 +50,16 @@ class SoftwareSurface final : public Surface {
   SoftwareSurface() = default;
   // A width x height surface filled with colour (negative sizes give an empty one).
   SoftwareSurface(int width, int height, std::uint32_t colour = 0);
+  // A width x height surface over pixels that the caller owns and keeps
+  // alive (top-down rows of 32-bit pixels, one right after the other), with
+  // whatever they hold.  Sizes that do not fit the memory give an empty
+  // surface.  A copy of it owns its pixels.
+  static SoftwareSurface over(std::span<std::uint32_t> pixels, int width, int height);
+  SoftwareSurface(const SoftwareSurface& other);
+  SoftwareSurface& operator=(const SoftwareSurface& other);
+  SoftwareSurface(SoftwareSurface&& other) noexcept;
+  SoftwareSurface& operator=(SoftwareSurface&& other) noexcept;
+  ~SoftwareSurface() override = default;
   // The decoded picture.  A 1-bit picture becomes 0x000000 for bit 0 and
   // 0xFFFFFF for bit 1, as a monochrome bitmap does on a colour display, so
   // that AND and OR with it behave like GDI's.
@@ -62,16 +75,26 @@ class SoftwareSurface final : public Surface {
   std::uint32_t pixel(int x, int y) const;  // 0 outside the surface
   void set_pixel(int x, int y, std::uint32_t colour);
   void fill(std::uint32_t colour);
-  std::span<const std::uint32_t> pixels() const { return pixels_; }
+  // Every pixel, top-down rows one after the other.
+  std::span<const std::uint32_t> pixels() const { return {data_, size_}; }
   std::span<const std::uint32_t> row(int y) const;
+  // False for a surface over someone else's pixels (over()).
+  bool owns_pixels() const { return data_ == own_.data() && size_ == own_.size(); }
   // True while every pixel has the same colour (after construction or fill,
   // until something is drawn): transfers from such a surface need not read it.
   bool uniform() const { return uniform_; }
 
  private:
+  std::size_t index(int x, int y) const {
+    return std::size_t(y) * std::size_t(width_) + std::size_t(x);
+  }
+  void take(SoftwareSurface& other) noexcept;
+
   int width_ = 0;
   int height_ = 0;
-  std::vector<std::uint32_t, ZeroedAllocator<std::uint32_t>> pixels_;  // top-down rows
+  std::vector<std::uint32_t, ZeroedAllocator<std::uint32_t>> own_;  // unless someone else owns them
+  std::uint32_t* data_ = nullptr;  // top-down rows: own_.data() or the owner's memory
+  std::size_t size_ = 0;
   bool uniform_ = true;
   std::uint32_t uniform_colour_ = 0;
 };

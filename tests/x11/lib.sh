@@ -138,6 +138,25 @@ x11_wait_gold() {
   x11_greater "$gold" 0.02
 }
 
+# Waits up to SECONDS for a saver in its own window to be running: kernels
+# along the bottom of the screen (so the window is up and holds the
+# keyboard).  The screenshot stays in $X11_DIR/ready.png.
+x11_wait_ready() {
+  local width height
+  read -r width height < <(xdotool getdisplaygeometry)
+  x11_wait_gold "$X11_DIR/ready.png" "${width}x45+0+$((height - 45))" "$1" >/dev/null
+}
+
+# Ends the running saver with a letter and checks that it exits with status
+# 0.  A key that lands in the last frame of an activity window is discarded
+# by design; a second press then ends it.
+x11_end_with_key() {
+  x11_wait_ready 15 || x11_fail "the saver is not running"
+  xdotool key q
+  x11_wait_exit 2 || { xdotool key q; x11_wait_exit 3; } || x11_fail "a key did not end the saver"
+  [ "$X11_STATUS" -eq 0 ] || x11_fail "exit status $X11_STATUS after a key"
+}
+
 # The colour of one pixel as #RRGGBB.
 x11_pixel() {
   convert "$1" -crop "1x1+$2+$3" +repage -depth 8 -format "#%[hex:p{0,0}]" info:

@@ -15,19 +15,10 @@ for candidate in /usr/share/sounds/sf2/default-GM.sf2 /usr/share/sounds/sf2/TimG
 done
 [ -n "$soundfont" ] || x11_fail "no General MIDI SoundFont installed (tools/install-deps.sh)"
 
-# Ends the running saver with a letter (twice if the first lands in the last
-# frame of an activity window, which discards it by design).
-end_with_key() {
-  x11_wait_window fizzlet 10 >/dev/null || x11_fail "no saver window"
-  xdotool key q
-  x11_wait_exit 2 || { xdotool key q; x11_wait_exit 3; } || x11_fail "a key did not end the saver"
-  [ "$X11_STATUS" -eq 0 ] || x11_fail "exit status $X11_STATUS"
-}
-
 audio="$X11_DIR/music.wav"
-FIZZLET_AUDIO_FILE="$audio" x11_start -music -soundfont "$soundfont" -count 10
+FIZZLET_AUDIO_FILE="$audio" x11_start -music -soundfont "$soundfont" -count 10 -pop-chance 1
 sleep 4
-end_with_key
+x11_end_with_key
 [ ! -s "$X11_DIR/saver.err" ] || x11_fail "the saver complained: $(cat "$X11_DIR/saver.err")"
 [ -s "$audio" ] || x11_fail "no audio written"
 # Seconds of audio and their loudness (root mean square of the samples).
@@ -49,20 +40,20 @@ check_silent() {
   local what="$1" expected="$2"
   sleep 1.5
   x11_running || x11_fail "$what: the saver ended by itself"
-  end_with_key
+  x11_end_with_key
   [ "$(grep -c "playing no music" "$X11_DIR/saver.err")" -eq 1 ] ||
     x11_fail "$what: not exactly one message: $(cat "$X11_DIR/saver.err")"
   grep -q "$expected" "$X11_DIR/saver.err" || x11_fail "$what: unclear message: $(cat "$X11_DIR/saver.err")"
   x11_log "$what: $(cat "$X11_DIR/saver.err")"
 }
 
-FIZZLET_AUDIO_FILE="$X11_DIR/none.wav" x11_start -music -soundfont "$X11_DIR/missing.sf2"
+FIZZLET_AUDIO_FILE="$X11_DIR/none.wav" x11_start -music -soundfont "$X11_DIR/missing.sf2" -pop-chance 1
 check_silent "missing SoundFont" "missing.sf2"
 
 # A copy of the program with no pieces beside it or in an installed tree.
 mkdir -p "$X11_DIR/bare/bin"
 cp "$FIZZLET" "$X11_DIR/bare/bin/fizzlet"
 FIZZLET="$X11_DIR/bare/bin/fizzlet" FIZZLET_AUDIO_FILE="$X11_DIR/none.wav" \
-  x11_start -music -soundfont "$soundfont"
+  x11_start -music -soundfont "$soundfont" -pop-chance 1
 check_silent "missing pieces" "none of the pieces (FZLMUS1.MID to FZLMUS0.MID)"
 x11_pass

@@ -125,6 +125,20 @@ ImageScreen::~ImageScreen() {
   }
 }
 
+void ImageScreen::prepare_to_draw() {
+  if (!sync_before_write_) return;
+  XSync(display_, False);
+  sync_before_write_ = false;
+}
+
+std::span<std::uint32_t> ImageScreen::drawing_memory() {
+  if (!shared_ || alpha_ != 0 || swap_bytes_ ||
+      image_->bytes_per_line != width_ * static_cast<int>(sizeof(std::uint32_t))) {
+    return {};
+  }
+  return {reinterpret_cast<std::uint32_t*>(image_->data), std::size_t(width_) * std::size_t(height_)};
+}
+
 void ImageScreen::bit_blt(int dx, int dy, int w, int h, const Surface& source, int sx, int sy,
                           RasterOp op) {
   const auto* from = dynamic_cast<const SoftwareSurface*>(&source);
@@ -150,11 +164,10 @@ void ImageScreen::bit_blt(int dx, int dy, int w, int h, const Surface& source, i
     XFillRectangle(display_, drawable_, gc_.get(), left, top, width, height);
     return;
   }
-  if (sync_before_write_) {
-    XSync(display_, False);
-    sync_before_write_ = false;
-  }
-  for (int r = 0; r < rows; ++r) {
+  const bool in_place = from->pixels().data() == reinterpret_cast<std::uint32_t*>(image_->data) &&
+                        from->width() == width_ && sx == dx && sy == dy;
+  if (!in_place) prepare_to_draw();
+  for (int r = 0; r < rows && !in_place; ++r) {
     const auto line = from->row(static_cast<int>(sy + y0) + r).subspan(
         static_cast<std::size_t>(sx + x0), count);
     auto* target = reinterpret_cast<std::uint32_t*>(

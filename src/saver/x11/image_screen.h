@@ -3,7 +3,8 @@
 // window at once, through an image in shared memory (MIT-SHM) when the server
 // offers it, else with plain XPutImage.  Only what the compositor copies
 // reaches the server: the update rectangles of each frame and the full
-// repaints.
+// repaints.  With shared memory the work surface can compose in the image
+// itself (drawing_memory()), so that a transfer copies nothing at all.
 
 #include <X11/Xlib.h>
 // (after Xlib.h)
@@ -11,6 +12,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -44,20 +46,26 @@ class ImageScreen final : public Surface {
 
   int width() const override { return width_; }
   int height() const override { return height_; }
-  // Copies the rectangle of source (a SoftwareSurface) into the image and
-  // sends it to the drawable; a source of one colour is filled by the server
-  // instead.  Only SRCCOPY reaches a screen; other operations and other
+  // Copies the rectangle of source (a SoftwareSurface) into the image, unless
+  // the source composes in the image already, and sends it to the drawable;
+  // a source of one colour is filled by the server instead.  Only SRCCOPY reaches a screen; other operations and other
   // sources are ignored.
   void bit_blt(int dx, int dy, int w, int h, const Surface& source, int sx, int sy,
                RasterOp op) override;
   // Ends a batch of transfers (a frame).  With shared memory the server reads
-  // the image after the requests are sent; the first transfer of the next
-  // batch waits until it has, so that it never changes pixels still to be
-  // read.
+  // the image after the requests are sent; prepare_to_draw() (which the
+  // first transfer of the next batch calls too) waits until it has, so that
+  // nothing changes pixels still to be read.
   void end_batch() {
     if (shared_ && sent_) sync_before_write_ = true;
     sent_ = false;
   }
+  void prepare_to_draw();
+  // The image's pixels, for a work surface that composes in place: zeroed at
+  // first, width() x height() 0x00RRGGBB pixels.  Empty where pixels must be
+  // converted on their way to the server (no shared memory, an alpha
+  // channel, the other byte order).
+  std::span<std::uint32_t> drawing_memory();
   bool shared_memory() const { return shared_; }
 
  private:

@@ -185,6 +185,7 @@ class SaverWindow final : public FrameHost {
       }
     }
     frame_log_.frame(frame_start_ms);
+    screen_->prepare_to_draw();
     saver_.frame(*screen_);
     screen_->end_batch();
     frame_log_.presented(display_);
@@ -340,12 +341,13 @@ class SaverWindow final : public FrameHost {
     flags_.password_dialog_open = 0;
     flags_.screen_width_px = width;
     flags_.screen_height_px = height;
-    screen_.reset();
-    screen_ = ImageScreen::create(display_, target_, visual_, depth_, width, height, error);
-    if (!screen_) return false;
+    // The new image first: should it fail, the saver still has the old one.
+    auto screen = ImageScreen::create(display_, target_, visual_, depth_, width, height, error);
+    if (!screen) return false;
     saver_.start(width, height,
                  MotionSettings{settings_.total_fizzlet, settings_.pop_chance, width, height},
-                 get_numberofcolors(depth_, 1), clock_seed());
+                 get_numberofcolors(depth_, 1), clock_seed(), screen->drawing_memory());
+    screen_ = std::move(screen);
     repaint_from_copy();
     flags_.repaint_requested = 1;
     return true;
