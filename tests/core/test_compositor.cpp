@@ -76,6 +76,31 @@ TEST(SoftwareSurface, RasterOperationsAreExact) {
   EXPECT_EQ(all(SoftwareSurface::from_image(mono)), (std::vector<std::uint32_t>{0, 0xFFFFFF}));
 }
 
+// A surface over memory its host owns draws straight into that memory;
+// copies own their pixels, and memory too small for the size gives nothing.
+TEST(SoftwareSurface, WorksOnPixelsItsHostOwns) {
+  std::vector<std::uint32_t> memory(12, 0);
+  SoftwareSurface over = SoftwareSurface::over(memory, 4, 3);
+  ASSERT_EQ(over.width(), 4);
+  EXPECT_FALSE(over.owns_pixels());
+  EXPECT_EQ(over.pixels().data(), memory.data());
+  over.bit_blt(1, 1, 2, 1, SoftwareSurface(2, 1, 0x00ABCDEFu), 0, 0, RasterOp::src_copy);
+  EXPECT_EQ(memory[5], 0x00ABCDEFu);
+  EXPECT_EQ(memory[6], 0x00ABCDEFu);
+
+  SoftwareSurface copy = over;
+  EXPECT_TRUE(copy.owns_pixels());
+  copy.set_pixel(0, 0, 7);
+  EXPECT_EQ(memory[0], 0u);
+  EXPECT_EQ(copy.pixel(1, 1), 0x00ABCDEFu);
+
+  SoftwareSurface moved = std::move(over);
+  EXPECT_EQ(moved.pixels().data(), memory.data());
+  EXPECT_EQ(over.width(), 0);  // NOLINT(bugprone-use-after-move): moved-from is empty
+  EXPECT_EQ(SoftwareSurface::over(memory, 4, 4).width(), 0);
+  EXPECT_EQ(SoftwareSurface::over(memory, -1, 3).width(), 0);
+}
+
 TEST(SoftwareSurface, TransfersAreClippedAtBothSurfacesEdges) {
   SoftwareSurface src(8, 8);
   for (int y = 0; y < 8; ++y) {

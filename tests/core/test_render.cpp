@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "engine_fixtures.h"
 #include "saver/animation.h"
@@ -106,6 +107,13 @@ TEST(SoftwareSaver, StartingAgainAtAnotherSizeBeginsAfresh) {
   SoftwareSurface exposed(640, 400, 0x00808080);
   saver.redraw(exposed);
   EXPECT_TRUE(same_pixels(exposed, saver.work()));
+
+  // Composing in the host's memory (an image its window system reads).
+  std::vector<std::uint32_t> memory(320 * 240, 0);
+  saver.start(320, 240, MotionSettings{100, 50, 0, 0}, 65536, 9, memory);
+  for (int i = 0; i < 50; ++i) saver.frame(screen);
+  EXPECT_EQ(saver.work().pixels().data(), memory.data());
+  EXPECT_TRUE(std::any_of(memory.begin(), memory.end(), [](std::uint32_t p) { return p != 0; }));
 }
 
 }  // namespace
