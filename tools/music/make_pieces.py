@@ -96,7 +96,7 @@ PIECES = [
           None, 23, "AABBAAB A"),
     Piece("FZLMUS3.MID", "Golden Waltz", 77, 150, "3/4", GLOCKENSPIEL, ACOUSTIC_BASS,
           VIBRAPHONE, None, 37, "AABA BA"),
-    Piece("FZLMUS4.MID", "Popping Corners", 74, 144, "4/4", XYLOPHONE, TUBA, MARIMBA,
+    Piece("FZLMUS4.MID", "Tumbling Pieces", 74, 144, "4/4", XYLOPHONE, TUBA, MARIMBA,
           CLOSED_HAT, 41, "AABABBA"),
     Piece("FZLMUS5.MID", "Sunny Kitchen", 70, 112, "4/4", FLUTE, PIZZICATO, HARPSICHORD,
           SHAKER, 53, "ABAB A"),
