@@ -12,6 +12,7 @@ packages=(
   wine wine64 xvfb xauth xdotool imagemagick x11-utils
   python3
   wixl msitools unzip
+  dpkg-dev file lintian
   libx11-dev libxext-dev libfluidsynth-dev timgm6mb-soundfont xscreensaver
 )
 missing=()

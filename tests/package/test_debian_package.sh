@@ -73,7 +73,7 @@ done
 
 # --- lintian -------------------------------------------------------------------
 lintian --fail-on error,warning --display-level ">=info" "$deb" >"$tmp/lintian.log" 2>&1 ||
-  fail "lintian reports errors or warnings, or did not run (status $?)"
+  fail "lintian: status $? (2: errors or warnings, 1: it could not run)"
 grep -v "^running with root privileges" "$tmp/lintian.log"
 
 # --- unpacked: documentation and the program -----------------------------------
