@@ -1,5 +1,8 @@
 #include "saver/animation.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "settings/settings.h"
 
 namespace fizzlet {
@@ -24,6 +27,59 @@ void Animation::frame(const CompositorSurfaces& surfaces) {
   blit_flicker_free(sprites_, surfaces);
 }
 
+void SaverScene::set_up(std::span<const ScreenRect> areas, const Settings& settings,
+                        double number_of_colors, std::uint64_t seed) {
+  set_up(areas, MotionSettings{settings.total_fizzlet, settings.pop_chance, 0, 0},
+         number_of_colors, seed);
+}
+
+void SaverScene::set_up(std::span<const ScreenRect> areas, const MotionSettings& motion,
+                        double number_of_colors, std::uint64_t seed) {
+  // At least one animation, so that there is always a first one to ask.
+  parts_.resize(std::max<std::size_t>(areas.size(), 1));
+  for (std::size_t i = 0; i < parts_.size(); ++i) {
+    Part& part = parts_[i];
+    part.area = i < areas.size() ? areas[i] : ScreenRect{};
+    MotionSettings m = motion;
+    m.width = part.area.width;
+    m.height = part.area.height;
+    // Distinct, reproducible seeds for the other monitors' animations.
+    const std::uint64_t own_seed = seed ^ (0x9E3779B97F4A7C15ULL * i);
+    part.animation.init(m, number_of_colors, own_seed);
+  }
+}
+
+namespace {
+
+// Views of the window-sized surfaces confined to one area; the sheet and its
+// mask are used as they are.
+struct AreaViews {
+  AreaViews(const CompositorSurfaces& window, const ScreenRect& area)
+      : copy(window.background_copy, area),
+        work(window.background_work, area),
+        screen(window.screen, area),
+        surfaces{copy, work, window.sprite, window.mask, screen} {}
+  AreaViews(const AreaViews&) = delete;
+  AreaViews& operator=(const AreaViews&) = delete;
+  SurfaceArea copy;
+  SurfaceArea work;
+  SurfaceArea screen;
+  CompositorSurfaces surfaces;
+};
+
+}  // namespace
+
+void SaverScene::present(const CompositorSurfaces& window) const {
+  for (const Part& part : parts_) part.animation.present(AreaViews(window, part.area).surfaces);
+}
+
+void SaverScene::frame(const CompositorSurfaces& window) {
+  for (Part& part : parts_) part.animation.erase(AreaViews(window, part.area).surfaces);
+  for (Part& part : parts_) part.animation.move();
+  for (const Part& part : parts_) part.animation.draw(AreaViews(window, part.area).surfaces);
+  present(window);
+}
+
 void Animation::repaint(const CompositorSurfaces& surfaces) {
   surfaces.screen.bit_blt(0, 0, surfaces.screen.width(), surfaces.screen.height(),
                           surfaces.background_copy, 0, 0, RasterOp::src_copy);
@@ -39,7 +95,8 @@ CompositorSurfaces SoftwareSaver::surfaces(Surface& screen) {
 
 void SoftwareSaver::start(int width, int height, const MotionSettings& motion,
                           double number_of_colors, std::uint64_t seed,
-                          std::span<std::uint32_t> black_memory) {
+                          std::span<std::uint32_t> black_memory,
+                          std::span<const ScreenRect> monitors) {
   // The saver window's set-up: a black window, the work surface and the clean
   // background copied from it, the sprites set up.  New surfaces and the
   // host's memory are black already.
@@ -49,32 +106,35 @@ void SoftwareSaver::start(int width, int height, const MotionSettings& motion,
     copy_.fill(0);
   }
   if (!black_memory.empty()) {
-    work_ = SoftwareSurface::over(black_memory, width, height);
+    work_ = SoftwareSurface::over(black_memory, width, height, 0u);
   } else if (width != work_.width() || height != work_.height() || !work_.owns_pixels()) {
     work_ = SoftwareSurface(width, height);
   } else {
     work_.fill(0);
   }
-  MotionSettings m = motion;
-  m.width = copy_.width();
-  m.height = copy_.height();
-  animation_.init(m, number_of_colors, seed);
+  const std::vector<ScreenRect> areas =
+      animation_areas({0, 0, copy_.width(), copy_.height()}, monitors);
+  scene_.set_up(areas, motion, number_of_colors, seed);
 }
 
 void SoftwareSaver::redraw(Surface& screen) {
   const CompositorSurfaces s = surfaces(screen);
   Animation::repaint(s);
-  blit_flicker_free(animation_.sprites(), s);
+  scene_.present(s);
 }
 
 HeadlessSaver::HeadlessSaver(int width, int height, const DibImage& sprite_sheet,
                              const DibImage& mask_sheet)
-    : saver_(sprite_sheet, mask_sheet), screen_(width, height) {}
+    : HeadlessSaver(width, height, sprite_sheet, mask_sheet, {}) {}
+
+HeadlessSaver::HeadlessSaver(int width, int height, const DibImage& sprite_sheet,
+                             const DibImage& mask_sheet, std::vector<ScreenRect> monitors)
+    : saver_(sprite_sheet, mask_sheet), screen_(width, height), monitors_(std::move(monitors)) {}
 
 void HeadlessSaver::start(const MotionSettings& motion, double number_of_colors,
                           std::uint64_t seed) {
   screen_.fill(0);
-  saver_.start(screen_.width(), screen_.height(), motion, number_of_colors, seed);
+  saver_.start(screen_.width(), screen_.height(), motion, number_of_colors, seed, {}, monitors_);
   repaint_requested_ = true;
 }
 

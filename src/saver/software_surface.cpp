@@ -86,7 +86,8 @@ SoftwareSurface::SoftwareSurface(int width, int height, std::uint32_t colour)
   if (colour != 0) std::fill(own_.begin(), own_.end(), colour);
 }
 
-SoftwareSurface SoftwareSurface::over(std::span<std::uint32_t> pixels, int width, int height) {
+SoftwareSurface SoftwareSurface::over(std::span<std::uint32_t> pixels, int width, int height,
+                                      std::optional<std::uint32_t> filled_with) {
   SoftwareSurface surface;
   const std::size_t needed = area(width, height);
   if (needed == 0 || needed > pixels.size()) return surface;
@@ -94,7 +95,8 @@ SoftwareSurface SoftwareSurface::over(std::span<std::uint32_t> pixels, int width
   surface.height_ = height;
   surface.data_ = pixels.data();
   surface.size_ = needed;
-  surface.uniform_ = false;  // whatever the memory holds
+  surface.uniform_ = filled_with.has_value();  // else whatever the memory holds
+  surface.uniform_colour_ = filled_with.value_or(0);
   return surface;
 }
 

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <new>
+#include <optional>
 #include <span>
 #include <type_traits>
 #include <utility>
@@ -45,16 +46,19 @@ struct ZeroedAllocator {
   friend bool operator==(const ZeroedAllocator&, const ZeroedAllocator&) = default;
 };
 
-class SoftwareSurface final : public Surface {
+class SoftwareSurface : public Surface {
  public:
   SoftwareSurface() = default;
   // A width x height surface filled with colour (negative sizes give an empty one).
   SoftwareSurface(int width, int height, std::uint32_t colour = 0);
   // A width x height surface over pixels that the caller owns and keeps
   // alive (top-down rows of 32-bit pixels, one right after the other), with
-  // whatever they hold.  Sizes that do not fit the memory give an empty
-  // surface.  A copy of it owns its pixels.
-  static SoftwareSurface over(std::span<std::uint32_t> pixels, int width, int height);
+  // whatever they hold; filled_with tells that every pixel already has that
+  // colour (fresh memory from the system is all zero), so that nothing needs
+  // writing, nor reading while it stays so.  Sizes that do not fit the
+  // memory give an empty surface.  A copy of it owns its pixels.
+  static SoftwareSurface over(std::span<std::uint32_t> pixels, int width, int height,
+                              std::optional<std::uint32_t> filled_with = std::nullopt);
   SoftwareSurface(const SoftwareSurface& other);
   SoftwareSurface& operator=(const SoftwareSurface& other);
   SoftwareSurface(SoftwareSurface&& other) noexcept;
@@ -83,6 +87,7 @@ class SoftwareSurface final : public Surface {
   // True while every pixel has the same colour (after construction or fill,
   // until something is drawn): transfers from such a surface need not read it.
   bool uniform() const { return uniform_; }
+  std::uint32_t uniform_colour() const { return uniform_colour_; }  // while uniform()
 
  private:
   std::size_t index(int x, int y) const {
