@@ -1,20 +1,23 @@
 #!/usr/bin/env bash
 # Prints figures of the running saver under Wine (it never asserts):
 #   CPU time of the saver process as a share of one core, with the X server's
-#   and wineserver's share for context; mean and percentiles of the frame
-#   period; GDI and USER object counts as the program sees them
-#   (GetGuiResources) and its private memory, at the start and at the end.
+#   and wineserver's share; mean and percentiles of the frame period; the
+#   time from the start of the process to the first presented frame; the GDI
+#   objects the program holds (its own count: Wine's GetGuiResources gives
+#   0), its handle count and its private memory, at the start and at the end.
 #
 #   tools/measure-saver.sh [--long] [--seconds N] [--size WxH] [--kernels N]
 #                          [--pop N] [--audio 0|1]
 #
 # Defaults: 100 kernels, pop chance 50, music off, 1920x1080, 20 seconds.
-# --long also samples memory and objects after ten minutes.
-# FIZZLET_SCR names the saver to measure (default: build/windows, built here).
+# --long also samples memory and objects after ten minutes (tools/soak.sh
+# samples for an hour).  FIZZLET_SCR names the saver to measure (default:
+# build/windows, built here).
 #
-# The frame times come from the saver's own log: FIZZLET_FRAME_LOG names a
-# file to which it appends each frame's start time (a measuring aid only).
-set -euo pipefail
+# The figures from inside come from the saver's own log: FIZZLET_FRAME_LOG
+# names a file to which it appends each frame's start time and, now and
+# then, its resource use (a measuring aid only).
+set -uo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=20 size=1920x1080 kernels=100 pop=50 audio=0 long=0
@@ -32,52 +35,25 @@ while [ $# -gt 0 ]; do
 done
 
 if [ -z "${FIZZLET_SCR:-}" ]; then
-  cmake --preset windows >/dev/null
-  cmake --build --preset windows --target fizzlet_scr >/dev/null
-  FIZZLET_SCR="$PWD/build/windows/bin/fizzlet.scr"
+  { cmake --preset windows && cmake --build --preset windows --target fizzlet_scr; } >/dev/null || exit 1
+  export FIZZLET_SCR="$PWD/build/windows/bin/fizzlet.scr"
 fi
 
-work=$(mktemp -d /tmp/fizzlet-measure.XXXXXX)
-export WINEDEBUG=-all WINEPREFIX="$work/prefix"
-n=220
-while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-setsid Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 </dev/null &
-xvfb=$!
-export DISPLAY=":$n"
-saver=""
-cleanup() {
-  [ -n "$saver" ] && kill "$saver" 2>/dev/null
-  wineserver -k >/dev/null 2>&1 || true
-  kill "$xvfb" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-setsid wineserver -p >/dev/null 2>&1 </dev/null || true
-setsid wine cmd /c exit >/dev/null 2>&1 </dev/null || true
-# No window manager: let Wine manage no windows (see tests/e2e/saver_lib.sh).
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-key='HKCU\Software\Tarvo Fizzlet Screen Saver\Config'
-wine reg add "$key" /v total_fizzlet /d "$kernels" /f >/dev/null 2>&1
-wine reg add "$key" /v pop_chance /d "$pop" /f >/dev/null 2>&1
-wine reg add "$key" /v audio_on /d "$audio" /f >/dev/null 2>&1
+# shellcheck source=tests/e2e/lib.sh
+. tests/e2e/lib.sh
+E2E_OWN_DISPLAY=1 E2E_SCREEN="$size"
+e2e_setup
+e2e_setting total_fizzlet "$kernels"
+e2e_setting pop_chance "$pop"
+e2e_setting audio_on "$audio"
 
-log="$work/frames.log"
-FIZZLET_FRAME_LOG="$(winepath -w "$log" 2>/dev/null)" wine "$FIZZLET_SCR" /s >/dev/null 2>&1 </dev/null &
-saver=$!
-
-# The Windows process itself (the wine launcher only waits for it).
-pid=""
-for _ in $(seq 200); do
-  for p in $(pgrep -x "$(basename "$FIZZLET_SCR" | cut -c1-15)" 2>/dev/null); do
-    if tr '\0' '\n' < "/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then pid=$p; fi
-  done
-  [ -n "$pid" ] && xdotool search --name "^screen saver running$" >/dev/null 2>&1 && break
-  sleep 0.1
-done
-[ -n "$pid" ] || { echo "the saver did not start"; exit 1; }
+# The prefix is booted and its server runs: a warm start.
+log="$E2E_DIR/frames.log"
+launched_ms=$(e2e_now_ms)
+FIZZLET_FRAME_LOG="$(winepath -w "$log" 2>/dev/null)" e2e_saver_up
+pid=$(e2e_saver_unix_pid) || e2e_fail "the saver process was not found"
 server=""
-for p in $(pgrep -f wineserver); do
+for p in $(pgrep -x wineserver); do
   tr '\0' '\n' < "/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && server=$p
 done
 
@@ -87,30 +63,32 @@ memory() {  # private (dirty) and resident memory of the saver, kB
   awk '/^Private_Dirty:/ {p = $2} /^Rss:/ {r = $2} END {printf "private %d kB, resident %d kB", p, r}' \
     "/proc/$pid/smaps_rollup"
 }
-objects() {  # the last GetGuiResources sample of the log (Wine's is a stub that gives 0)
-  awk '$1 == "r" {g = $4; u = $5; b = $6}
-    END {
-      if (g == 0 && u == 0) print "GDI/USER objects: GetGuiResources gives 0 here (not implemented by Wine)"
-      else printf "GDI objects %s, USER objects %s, private bytes %s (as the program sees them)\n", g, u, b
-    }' "$log"
+objects() {  # the last resource sample of the log
+  awk '$1 == "r" {g = $4; h = $5; b = $6}
+    END {printf "GDI objects %s, handles %s, private bytes %s (as the program sees them)", g, h, b}' "$log"
 }
 
 sleep 3  # set-up and the first frames
-start_ms=$(date +%s%3N)
-s0=$(ticks "$pid"); x0=$(ticks "$xvfb"); w0=$(ticks "${server:-$$}")
+start_ms=$(e2e_now_ms)
+s0=$(ticks "$pid"); x0=$(ticks "$E2E_XVFB_PID"); w0=$(ticks "${server:-$$}")
 mem_start=$(memory); obj_start=$(objects)
 first_line=$(wc -l < "$log")
 sleep "$seconds"
-s1=$(ticks "$pid"); x1=$(ticks "$xvfb"); w1=$(ticks "${server:-$$}")
-elapsed_ms=$(($(date +%s%3N) - start_ms))
+s1=$(ticks "$pid"); x1=$(ticks "$E2E_XVFB_PID"); w1=$(ticks "${server:-$$}")
+elapsed_ms=$(($(e2e_now_ms) - start_ms))
 last_line=$(wc -l < "$log")
 
 share() { awk -v t="$1" -v hz="$hz" -v ms="$elapsed_ms" 'BEGIN {printf "%.2f %%", 100 * t / hz / (ms / 1000)}'; }
 echo "Fizzlet saver under Wine: $kernels kernels, pop chance $pop, music $audio, ${size}, ${seconds} s"
 echo "CPU of the saver process:   $(share $((s1 - s0))) of one core"
-echo "CPU of Xvfb (X server):     $(share $((x1 - x0)))"
+echo "CPU of the X server:        $(share $((x1 - x0)))"
 echo "CPU of wineserver:          $(share $((w1 - w0)))"
+echo "CPU of all three:           $(share $((s1 - s0 + x1 - x0 + w1 - w0)))"
 sed -n "$((first_line + 1)),${last_line}p" "$log" | tools/frame-stats.sh
+
+awk -v launched="$launched_ms" '$1 == "first" {
+    printf "first frame presented %d ms after the process was created, %d ms after wine was started\n",
+      $2, $3 - launched; exit }' "$log"
 echo "at start:  $mem_start; $obj_start"
 echo "after ${seconds} s: $(memory); $(objects)"
 if [ "$long" = 1 ]; then
@@ -119,11 +97,5 @@ if [ "$long" = 1 ]; then
   echo "after 10 min: $(memory); $(objects)"
 fi
 
-win=$(xdotool search --name "^screen saver running$" | head -n 1)
-xdotool windowfocus "$win" 2>/dev/null; sleep 0.2
-t0=$(date +%s%3N)
-xdotool key space
-while xdotool search --name "^screen saver running$" >/dev/null 2>&1; do sleep 0.02; done
-echo "a key ended the saver after $(($(date +%s%3N) - t0)) ms"
-wait "$saver" 2>/dev/null || true
-saver=""
+ms=$(e2e_end_with_key space) && echo "a key ended the saver after $ms ms"
+e2e_reap_saver

@@ -2,69 +2,46 @@
 # Builds fizzlet.scr and runs it under Wine with the given switch (default /s).
 # On a display ($DISPLAY set) it simply runs until you end it.  With no display
 # it starts a private Xvfb, lets the saver run a few seconds, saves screenshots
-# to a folder that it prints, and ends the saver with a key press.
+# to a folder that it prints, ends the saver with a key press and stops
+# everything it started.  The Wine prefix is kept in build/wine-run-prefix
+# (or $WINEPREFIX), so later runs start at once.
 # "tools/run.sh --native [OPTIONS]" does the same with the native X11 saver
 # (tools/run-native.sh; its options as in "fizzlet --help").
-set -euo pipefail
+set -uo pipefail
 cd "$(dirname "$0")/.."
 if [ "${1:-}" = --native ]; then shift; exec tools/run-native.sh "$@"; fi
-tools/install-deps.sh
-cmake --preset windows >/dev/null
-cmake --build --preset windows -j "$(nproc)" --target fizzlet_scr
-scr="$PWD/build/windows/bin/fizzlet.scr"
+tools/install-deps.sh || exit 1
+cmake --preset windows >/dev/null || exit 1
+cmake --build --preset windows -j "$(nproc)" --target fizzlet_scr || exit 1
+export FIZZLET_SCR="$PWD/build/windows/bin/fizzlet.scr"
 switch=("$@"); [ ${#switch[@]} -gt 0 ] || switch=(/s)
+prefix="${WINEPREFIX:-$PWD/build/wine-run-prefix}"
 
-export WINEDEBUG=-all
-export WINEPREFIX="${WINEPREFIX:-$PWD/build/wine-run-prefix}"
 if [ -n "${DISPLAY:-}" ]; then
-  exec wine "$scr" "${switch[@]}"
+  export WINEDEBUG=-all WINEPREFIX="$prefix"
+  exec wine "$FIZZLET_SCR" "${switch[@]}"
 fi
 
-shots=$(mktemp -d /tmp/fizzlet-shots.XXXXXX)
-n=99
-while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=":$n"
-saver=""
-cleanup() {
-  [ -n "$saver" ] && kill "$saver" 2>/dev/null
-  wineserver -k >/dev/null 2>&1 || true
-  kill "$xvfb" 2>/dev/null || true
-}
-trap cleanup EXIT
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-# Wine's services start in a session of their own with no output, so they
-# never keep this script's terminal or pipes busy.
-# The first start creates the prefix (a wineserver cannot start before it
-# exists); then the server is kept alive for the saver.
-echo "Preparing the Wine prefix $WINEPREFIX"
-setsid wine cmd /c exit >/dev/null 2>&1 </dev/null || true
-setsid wineserver -p >/dev/null 2>&1 </dev/null || true
-# There is no window manager on the private display: tell Wine not to wait
-# for one when windows close.
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
+# shellcheck source=tests/e2e/lib.sh
+. tests/e2e/lib.sh
+E2E_PREFIX="$prefix"
+echo "Preparing the Wine prefix $E2E_PREFIX"
+e2e_setup
+E2E_SHOTS=$(mktemp -d /tmp/fizzlet-shots.XXXXXX)
 
 echo "Running fizzlet.scr ${switch[*]} on the private display $DISPLAY"
-wine "$scr" "${switch[@]}" >/dev/null 2>&1 </dev/null &
-saver=$!
+e2e_start_saver "${switch[@]}"
 for i in 1 2 3 4 5 6; do
   sleep 1
-  import -window root "$shots/shot-$i.png" 2>/dev/null || true
+  e2e_screenshot "$E2E_SHOTS/shot-$i.png"
 done
 # End it as a user would: a typed character in the saver window.
-win=$(xdotool search --name "^screen saver running\$" 2>/dev/null | head -n 1 || true)
-if [ -n "$win" ]; then
-  xdotool windowfocus "$win" 2>/dev/null || true
-  sleep 0.3
-  xdotool key space 2>/dev/null || true
-fi
 ended=no
-for _ in $(seq 50); do
-  if [ -z "$(xdotool search --name "^screen saver running\$" 2>/dev/null)" ]; then ended=yes; break; fi
-  sleep 0.1
-done
-import -window root "$shots/shot-after.png" 2>/dev/null || true
+if [ -n "$(e2e_windows "$E2E_SAVER_CAPTION")" ]; then
+  e2e_press space
+  e2e_wait_no_window "$E2E_SAVER_CAPTION" 5 && ended=yes
+fi
+e2e_screenshot "$E2E_SHOTS/shot-after.png"
 echo "Saver window gone after the key press: $ended"
-echo "Screenshots: $shots"
-ls "$shots"
+echo "Screenshots: $E2E_SHOTS"
+ls "$E2E_SHOTS"

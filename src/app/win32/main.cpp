@@ -51,7 +51,10 @@ std::string module_path() {
 // Saver mode: nothing when a saver already runs; otherwise show the saver
 // window and wait, asleep on the message queue, until it has stopped.
 void run_saver(ProcessValues& process, Settings& settings, SettingsStore& store) {
-  if (!no_saver_window(kSaverCaption)) return;
+  if (!no_saver_window(kSaverCaption)) {
+    note_in_frame_log("not started: a saver window exists");
+    return;
+  }
   process.saver_running = true;
   show_screensaver(process, settings, store, false);
   while (process.saver_running) {

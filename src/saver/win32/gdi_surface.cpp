@@ -1,83 +1,144 @@
 #include "saver/win32/gdi_surface.h"
 
+#include <atomic>
+#include <span>
+#include <vector>
+
 namespace fizzlet::win32 {
+
+namespace {
+
+std::atomic<long> g_live_gdi_objects{0};
+
+void count_created(const void* handle) {
+  if (handle != nullptr) ++g_live_gdi_objects;
+}
+
+}  // namespace
+
+long live_gdi_objects() { return g_live_gdi_objects.load(); }
+
+void DeleteDc::operator()(HDC dc) const {
+  if (DeleteDC(dc)) --g_live_gdi_objects;
+}
+
+void DeleteGdiObject::operator()(HGDIOBJ object) const {
+  if (DeleteObject(object)) --g_live_gdi_objects;
+}
+
+UniqueDc own_dc(HDC dc) {
+  count_created(dc);
+  return UniqueDc(dc);
+}
+
+UniqueBitmap own_bitmap(HBITMAP bitmap) {
+  count_created(bitmap);
+  return UniqueBitmap(bitmap);
+}
+
+UniquePalette own_palette(HPALETTE palette) {
+  count_created(palette);
+  return UniquePalette(palette);
+}
+
+WindowDc::WindowDc(HWND window) : window_(window), dc_(GetDC(window)) { count_created(dc_); }
+
+WindowDc::~WindowDc() {
+  if (dc_ != nullptr && ReleaseDC(window_, dc_) != 0) --g_live_gdi_objects;
+}
+
+DibSurface::DibSurface(DibSurface&& other) noexcept
+    : SoftwareSurface(std::move(other)),
+      dc_(std::move(other.dc_)),
+      bitmap_(std::move(other.bitmap_)),
+      selection_(std::move(other.selection_)) {}
+
+DibSurface& DibSurface::operator=(DibSurface&& other) noexcept {
+  if (this != &other) {
+    // Undo our selection before our bitmap and DC go.
+    selection_ = Selection();
+    bitmap_.reset();
+    dc_.reset();
+    SoftwareSurface::operator=(std::move(other));
+    dc_ = std::move(other.dc_);
+    bitmap_ = std::move(other.bitmap_);
+    selection_ = std::move(other.selection_);
+  }
+  return *this;
+}
+
+DibSurface::~DibSurface() = default;
+
+DibSurface DibSurface::create(int width, int height) {
+  if (width <= 0 || height <= 0) return {};
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top-down rows, as SoftwareSurface keeps them
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  UniqueBitmap bitmap = own_bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  UniqueDc dc = own_dc(CreateCompatibleDC(nullptr));
+  if (!bitmap || !dc || bits == nullptr) return {};
+  DibSurface surface;
+  // 32-bit rows need no padding: width pixels from one row to the next.
+  const std::span<std::uint32_t> pixels(static_cast<std::uint32_t*>(bits),
+                                        std::size_t(width) * std::size_t(height));
+  static_cast<SoftwareSurface&>(surface) = SoftwareSurface::over(pixels, width, height);
+  surface.dc_ = std::move(dc);
+  surface.bitmap_ = std::move(bitmap);
+  surface.selection_ = Selection(surface.dc_.get(), surface.bitmap_.get());
+  surface.fill(0);
+  return surface;
+}
 
 void GdiSurface::bit_blt(int dx, int dy, int w, int h, const Surface& source, int sx, int sy,
                          RasterOp op) {
-  const auto* gdi_source = dynamic_cast<const GdiSurface*>(&source);
-  if (dc_ == nullptr || gdi_source == nullptr || gdi_source->dc_ == nullptr) return;
-  if (w <= 0 || h <= 0) return;
-  // GDI clips against both bitmaps itself; the result is not examined, a
+  HDC source_dc = nullptr;
+  if (const auto* dib = dynamic_cast<const DibSurface*>(&source)) {
+    source_dc = dib->dc();
+  } else if (const auto* gdi = dynamic_cast<const GdiSurface*>(&source)) {
+    source_dc = gdi->dc_;
+  }
+  if (dc_ == nullptr || source_dc == nullptr || w <= 0 || h <= 0) return;
+  // GDI clips against both surfaces itself; the result is not examined, a
   // failed transfer leaves the destination as it was.
-  BitBlt(dc_, dx, dy, w, h, gdi_source->dc_, sx, sy, static_cast<DWORD>(op));
+  BitBlt(dc_, dx, dy, w, h, source_dc, sx, sy, static_cast<DWORD>(op));
 }
 
 void GdiSurface::fill_black() {
   if (dc_ != nullptr) PatBlt(dc_, 0, 0, width_, height_, BLACKNESS);
 }
 
-MemorySurface::MemorySurface(UniqueDc dc, UniqueBitmap bitmap, int width, int height)
-    : GdiSurface(dc.get(), width, height), dc_owner_(std::move(dc)), bitmap_(std::move(bitmap)) {
-  selection_ = Selection(dc_owner_.get(), bitmap_.get());
+std::optional<DibImage> load_picture(HINSTANCE instance, int resource_id) {
+  // A bitmap resource is a BMP file without its file header.
+  const HRSRC found = FindResourceA(instance, MAKEINTRESOURCEA(resource_id), MAKEINTRESOURCEA(2));
+  if (found == nullptr) return std::nullopt;
+  const HGLOBAL loaded = LoadResource(instance, found);
+  const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
+  if (bytes == nullptr) return std::nullopt;
+  DibResult decoded = decode_packed_dib(std::span<const std::uint8_t>(
+      static_cast<const std::uint8_t*>(bytes), SizeofResource(instance, found)));
+  if (!decoded) return std::nullopt;
+  return std::move(*decoded.image);
 }
 
-MemorySurface::MemorySurface(MemorySurface&& other) noexcept
-    : GdiSurface(other),
-      dc_owner_(std::move(other.dc_owner_)),
-      bitmap_(std::move(other.bitmap_)),
-      selection_(std::move(other.selection_)) {
-  other.reset(nullptr, 0, 0);
-}
-
-MemorySurface& MemorySurface::operator=(MemorySurface&& other) noexcept {
-  if (this != &other) {
-    // Undo our selection before our bitmap and DC go.
-    selection_ = Selection();
-    bitmap_.reset();
-    dc_owner_.reset();
-    reset(other.dc(), other.width(), other.height());
-    dc_owner_ = std::move(other.dc_owner_);
-    bitmap_ = std::move(other.bitmap_);
-    selection_ = std::move(other.selection_);
-    other.reset(nullptr, 0, 0);
+UniquePalette picture_palette(const DibImage& picture) {
+  if (picture.palette.empty() || picture.palette.size() > 256) return {};
+  std::vector<std::uint8_t> storage(sizeof(LOGPALETTE) +
+                                    picture.palette.size() * sizeof(PALETTEENTRY));
+  auto* palette = reinterpret_cast<LOGPALETTE*>(storage.data());
+  palette->palVersion = 0x300;
+  palette->palNumEntries = static_cast<WORD>(picture.palette.size());
+  for (std::size_t i = 0; i < picture.palette.size(); ++i) {
+    const std::uint32_t colour = picture.palette[i];
+    palette->palPalEntry[i] = PALETTEENTRY{static_cast<BYTE>(colour >> 16),
+                                           static_cast<BYTE>(colour >> 8),
+                                           static_cast<BYTE>(colour), 0};
   }
-  return *this;
-}
-
-MemorySurface MemorySurface::compatible(HDC reference, int width, int height) {
-  if (width <= 0 || height <= 0) return {};
-  UniqueDc dc(CreateCompatibleDC(reference));
-  UniqueBitmap bitmap(CreateCompatibleBitmap(reference, width, height));
-  if (!dc || !bitmap) return {};
-  MemorySurface surface(std::move(dc), std::move(bitmap), width, height);
-  surface.fill_black();
-  return surface;
-}
-
-MemorySurface MemorySurface::from_bitmap(HBITMAP picture, HDC reference) {
-  BITMAP info{};
-  if (picture == nullptr || GetObjectA(picture, sizeof(info), &info) == 0) return {};
-  const int width = static_cast<int>(info.bmWidth);
-  // A top-down picture reports a negative height.
-  const int height = info.bmHeight < 0 ? -static_cast<int>(info.bmHeight)
-                                       : static_cast<int>(info.bmHeight);
-
-  // Converted once into the screen's format: every later transfer from it is
-  // then a plain copy instead of a palette or 1-bit conversion per frame.
-  MemorySurface surface = compatible(reference, width, height);
-  UniqueDc picture_dc(CreateCompatibleDC(reference));
-  if (!surface || !picture_dc) return {};
-  const Selection selected(picture_dc.get(), picture);
-  BitBlt(surface.dc(), 0, 0, width, height, picture_dc.get(), 0, 0, SRCCOPY);
-  return surface;
-}
-
-MemorySurface MemorySurface::from_resource(HINSTANCE instance, int resource_id, HDC reference) {
-  // Loaded as a DIB section, so that the picture's own colours (and a mask's
-  // black and white, from its colour table) are what GDI converts from.
-  const UniqueBitmap picture(static_cast<HBITMAP>(LoadImageA(
-      instance, MAKEINTRESOURCEA(resource_id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-  return from_bitmap(picture.get(), reference);
+  return own_palette(CreatePalette(palette));
 }
 
 }  // namespace fizzlet::win32

@@ -1,37 +1,56 @@
 #pragma once
-// GDI pieces of the saver window: owners for device contexts, bitmaps and
-// object selections, and GdiSurface, the compositor's Surface over a device
-// context (transfers are BitBlt with the same raster operation).
+// GDI pieces of the saver window: owners for device contexts, bitmaps,
+// palettes and object selections (they count the objects they hold, a figure
+// for the soak script), DibSurface, a SoftwareSurface whose pixels live in a
+// DIB section, and GdiSurface, the Surface over the window's device context.
+//
+// Frames are composed in the program's own memory: the work and clean
+// background surfaces are DIB sections that the portable SoftwareSurface
+// reads and writes directly, and the sprite sheet and its mask are plain
+// software surfaces.  GDI only copies finished rectangles to the window.
 
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <type_traits>
 #include <utility>
 
+#include "saver/dib.h"
+#include "saver/software_surface.h"
 #include "saver/surface.h"
 
 namespace fizzlet::win32 {
 
+// GDI objects and device contexts that the owners below hold now: created
+// (or taken with GetDC) and not yet deleted (or released).  Wine's
+// GetGuiResources answers 0, so the program keeps its own count.
+long live_gdi_objects();
+
 struct DeleteDc {
-  void operator()(HDC dc) const { DeleteDC(dc); }
+  void operator()(HDC dc) const;
 };
 struct DeleteGdiObject {
-  void operator()(HGDIOBJ object) const { DeleteObject(object); }
+  void operator()(HGDIOBJ object) const;
 };
 
 // A memory device context (CreateCompatibleDC).
 using UniqueDc = std::unique_ptr<std::remove_pointer_t<HDC>, DeleteDc>;
-// A bitmap, brush or other GDI object that is ours to delete.
+// A bitmap, palette or other GDI object that is ours to delete.
 using UniqueBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, DeleteGdiObject>;
+using UniquePalette = std::unique_ptr<std::remove_pointer_t<HPALETTE>, DeleteGdiObject>;
+
+// Takes ownership of a freshly created object (null stays null).
+UniqueDc own_dc(HDC dc);
+UniqueBitmap own_bitmap(HBITMAP bitmap);
+UniquePalette own_palette(HPALETTE palette);
 
 // GetDC / ReleaseDC of a window.
 class WindowDc {
  public:
-  explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
-  ~WindowDc() {
-    if (dc_ != nullptr) ReleaseDC(window_, dc_);
-  }
+  explicit WindowDc(HWND window);
+  ~WindowDc();
   WindowDc(const WindowDc&) = delete;
   WindowDc& operator=(const WindowDc&) = delete;
   HDC get() const { return dc_; }
@@ -71,8 +90,56 @@ class Selection {
   HGDIOBJ previous_ = nullptr;
 };
 
+// Selects a palette into a device context and realises it, and puts the
+// previous palette back when it goes.
+class PaletteSelection {
+ public:
+  PaletteSelection() = default;
+  PaletteSelection(HDC dc, HPALETTE palette)
+      : dc_(dc), previous_(SelectPalette(dc, palette, FALSE)) {
+    RealizePalette(dc);
+  }
+  ~PaletteSelection() {
+    if (dc_ != nullptr && previous_ != nullptr) SelectPalette(dc_, previous_, FALSE);
+  }
+  PaletteSelection(const PaletteSelection&) = delete;
+  PaletteSelection& operator=(const PaletteSelection&) = delete;
+
+ private:
+  HDC dc_ = nullptr;
+  HPALETTE previous_ = nullptr;
+};
+
+// A software surface whose pixels are a 32-bit top-down DIB section, selected
+// into a memory device context of its own, so that GDI can copy from it to
+// the window.  An empty one (failed creation) has size 0 x 0.
+class DibSurface final : public SoftwareSurface {
+ public:
+  DibSurface() = default;
+  DibSurface(DibSurface&& other) noexcept;
+  DibSurface& operator=(DibSurface&& other) noexcept;
+  DibSurface(const DibSurface&) = delete;
+  DibSurface& operator=(const DibSurface&) = delete;
+  ~DibSurface() override;
+
+  // A black width x height surface.
+  static DibSurface create(int width, int height);
+
+  HDC dc() const { return dc_.get(); }
+  explicit operator bool() const { return bitmap_ != nullptr; }
+
+ private:
+  // Destroyed in reverse order: the selection is undone before the bitmap
+  // and the DC are deleted.
+  UniqueDc dc_;
+  UniqueBitmap bitmap_;
+  Selection selection_;
+};
+
 // The compositor's Surface over a device context that someone else owns
-// (the window's own DC).  A source that is not a GdiSurface copies nothing.
+// (the window's own DC).  Transfers come from a DibSurface or another
+// GdiSurface with BitBlt and the same raster operation; any other source
+// copies nothing.
 class GdiSurface : public Surface {
  public:
   GdiSurface() = default;
@@ -86,47 +153,18 @@ class GdiSurface : public Surface {
   HDC dc() const { return dc_; }
   void fill_black();
 
- protected:
-  void reset(HDC dc, int width, int height) {
-    dc_ = dc;
-    width_ = width;
-    height_ = height;
-  }
-
  private:
   HDC dc_ = nullptr;
   int width_ = 0;
   int height_ = 0;
 };
 
-// A surface that owns its memory DC and the bitmap selected into it: the
-// window-sized work and copy surfaces, and the sprite sheet and mask.  An
-// empty one (failed creation) has size 0 x 0 and copies nothing.
-class MemorySurface final : public GdiSurface {
- public:
-  MemorySurface() = default;
-  MemorySurface(MemorySurface&& other) noexcept;
-  MemorySurface& operator=(MemorySurface&& other) noexcept;
-  ~MemorySurface() override = default;
+// A bitmap resource of this program (a packed DIB), decoded by the portable
+// reader; nothing when it is missing or broken.
+std::optional<DibImage> load_picture(HINSTANCE instance, int resource_id);
 
-  // A black width x height bitmap compatible with reference (the screen).
-  static MemorySurface compatible(HDC reference, int width, int height);
-  // A copy of picture in the format of reference (a 1-bit picture's colours
-  // come from its colour table: a mask's black and white stay so).
-  static MemorySurface from_bitmap(HBITMAP picture, HDC reference);
-  // A bitmap resource of this program, converted the same way.
-  static MemorySurface from_resource(HINSTANCE instance, int resource_id, HDC reference);
-
-  explicit operator bool() const { return bitmap_ != nullptr; }
-
- private:
-  MemorySurface(UniqueDc dc, UniqueBitmap bitmap, int width, int height);
-
-  // Destroyed in reverse order: the selection is undone before the bitmap
-  // and the DC are deleted.
-  UniqueDc dc_owner_;
-  UniqueBitmap bitmap_;
-  Selection selection_;
-};
+// A logical palette of the picture's colour table, for a display that shows
+// at most 256 colours at a time; null for a picture without one.
+UniquePalette picture_palette(const DibImage& picture);
 
 }  // namespace fizzlet::win32

@@ -78,18 +78,38 @@ class ThreadWindowsDisabled {
   std::vector<HWND> windows_;
 };
 
-// Instrumentation for the figures script, off unless FIZZLET_FRAME_LOG names
-// a file: one line "f <ms>" per frame start, and every 1000 frames a line
-// "r <frame> <ms> <gdi objects> <user objects> <private bytes>".
+// The file FIZZLET_FRAME_LOG names, opened for appending, or null.
+std::FILE* open_frame_log() {
+  std::vector<char> path(MAX_PATH + 1);
+  const DWORD length =
+      GetEnvironmentVariableA(kFrameLogVariable, path.data(), static_cast<DWORD>(path.size()));
+  if (length == 0 || length >= path.size()) return nullptr;
+  return std::fopen(path.data(), "a");
+}
+
+struct CloseFile {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using UniqueFile = std::unique_ptr<std::FILE, CloseFile>;
+
+// Milliseconds since 1970 of a FILETIME (100 ns since 1601).
+std::uint64_t unix_ms(const FILETIME& time) {
+  const std::uint64_t ticks = (std::uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime;
+  return (ticks - 116444736000000000ULL) / 10000;
+}
+
+// Instrumentation for the figures and soak scripts, off unless
+// FIZZLET_FRAME_LOG names a file:
+//   "f <ms>"  the start of every frame (timeGetTime);
+//   "first <ms since the process was created> <unix ms>"  once, when the
+//             first frame has been presented;
+//   "r <frame> <ms> <gdi objects> <handles> <private bytes>"  every 1000
+//             frames: the GDI objects the program holds (its own count),
+//             GetProcessHandleCount and the private memory;
+//   "e <ms> <what>"  events that can end the loop, and why it ended.
 class FrameLog {
  public:
-  FrameLog() {
-    std::vector<char> path(MAX_PATH + 1);
-    const DWORD length =
-        GetEnvironmentVariableA(kFrameLogVariable, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0 || length >= path.size()) return;
-    file_.reset(std::fopen(path.data(), "a"));
-  }
+  FrameLog() : file_(open_frame_log()) {}
 
   void frame(std::uint32_t start_ms) {
     if (!file_) return;
@@ -98,27 +118,77 @@ class FrameLog {
     ++frames_;
   }
 
- private:
-  struct Close {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-  };
+  void presented() {
+    if (!file_ || first_presented_) return;
+    first_presented_ = true;
+    FILETIME created{}, exited{}, kernel{}, user{}, now{};
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    GetSystemTimeAsFileTime(&now);
+    std::fprintf(file_.get(), "first %llu %llu\n",
+                 static_cast<unsigned long long>(unix_ms(now) - unix_ms(created)),
+                 static_cast<unsigned long long>(unix_ms(now)));
+    std::fflush(file_.get());
+  }
 
+  explicit operator bool() const { return file_ != nullptr; }
+
+  void event(const char* what) {
+    if (!file_) return;
+    std::fprintf(file_.get(), "e %lu %s\n", static_cast<unsigned long>(timeGetTime()), what);
+    std::fflush(file_.get());
+  }
+
+ private:
   void sample(std::uint32_t now_ms) {
     PROCESS_MEMORY_COUNTERS_EX memory{};
     memory.cb = sizeof(memory);
     GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
                          sizeof(memory));
-    std::fprintf(file_.get(), "r %llu %lu %lu %lu %llu\n",
+    DWORD handles = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &handles);
+    std::fprintf(file_.get(), "r %llu %lu %ld %lu %llu\n",
                  static_cast<unsigned long long>(frames_), static_cast<unsigned long>(now_ms),
-                 static_cast<unsigned long>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)),
-                 static_cast<unsigned long>(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS)),
+                 live_gdi_objects(), static_cast<unsigned long>(handles),
                  static_cast<unsigned long long>(memory.PrivateUsage));
     std::fflush(file_.get());
   }
 
-  std::unique_ptr<std::FILE, Close> file_;
+  UniqueFile file_;
   std::uint64_t frames_ = 0;
+  bool first_presented_ = false;
 };
+
+// The rectangle of the whole virtual screen (every monitor), in desktop
+// coordinates; the primary screen where the system reports none.
+ScreenRect virtual_screen() {
+  ScreenRect r{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+               GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+  if (r.empty()) r = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  return r;
+}
+
+// Every monitor's rectangle in desktop coordinates, the primary one first.
+std::vector<ScreenRect> list_monitors() {
+  std::vector<ScreenRect> monitors;
+  EnumDisplayMonitors(
+      nullptr, nullptr,
+      [](HMONITOR monitor, HDC, LPRECT, LPARAM list) -> BOOL {
+        MONITORINFO info{};
+        info.cbSize = sizeof(info);
+        if (!GetMonitorInfoA(monitor, &info)) return TRUE;
+        const RECT& r = info.rcMonitor;
+        auto& rects = *reinterpret_cast<std::vector<ScreenRect>*>(list);
+        const ScreenRect rect{r.left, r.top, r.right - r.left, r.bottom - r.top};
+        if ((info.dwFlags & MONITORINFOF_PRIMARY) != 0) {
+          rects.insert(rects.begin(), rect);
+        } else {
+          rects.push_back(rect);
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&monitors));
+  return monitors;
+}
 
 std::uint64_t clock_seed() {
   LARGE_INTEGER counter{};
@@ -130,11 +200,11 @@ std::uint64_t clock_seed() {
 class SaverWindow final : public FrameHost {
  public:
   SaverWindow(ProcessValues& process, Settings& settings, SettingsStore& store, bool preview_mode,
-              ActivityWindow& activity_window)
+              SaverKeep& keep)
       : process_(process),
         settings_(settings),
         store_(store),
-        activity_window_(activity_window),
+        keep_(keep),
         password_dialog_(process, settings, flags_) {
     flags_.preview_mode = preview_mode ? 1 : 0;
   }
@@ -173,14 +243,21 @@ class SaverWindow final : public FrameHost {
   std::uint32_t read_time_ms() override { return win32::read_time_ms(); }
   void compose_frame(std::uint32_t frame_start_ms) override {
     frame_log_.frame(frame_start_ms);
-    animation_.frame(surfaces());
+    // The frame is composed in the DIB sections' memory: GDI must be done
+    // with them first.
+    GdiFlush();
+    keep_.scene.frame(surfaces());
+    frame_log_.presented();
   }
   void process_pending_events() override { pump(); }
   void wait_for_events(std::uint32_t timeout_ms) override {
     MsgWaitForMultipleObjectsEx(0, nullptr, timeout_ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
   }
   bool password_enabled() override { return win32::password_enabled(); }
-  void show_password_dialog() override { password_dialog_.show(hwnd_); }
+  void show_password_dialog() override {
+    frame_log_.event("password dialog shown");
+    password_dialog_.show(hwnd_);
+  }
   void repaint_from_copy() override { Animation::repaint(surfaces()); }
   void handle_music() override { music_.handle_music(settings_, process_.app_folder); }
 
@@ -216,9 +293,10 @@ class SaverWindow final : public FrameHost {
     RegisterClassExA(&window_class);  // fails harmlessly when already registered
 
     // Borderless and without a title bar, so that the client area is the
-    // whole window and the whole screen.
-    CreateWindowExA(0, kClassName, kSaverCaption, WS_POPUP, 0, 0, GetSystemMetrics(SM_CXSCREEN),
-                    GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, instance, this);
+    // whole window: every monitor.
+    const ScreenRect desktop = virtual_screen();
+    CreateWindowExA(0, kClassName, kSaverCaption, WS_POPUP, desktop.left, desktop.top,
+                    desktop.width, desktop.height, nullptr, nullptr, instance, this);
     return hwnd_ != nullptr;
   }
 
@@ -238,8 +316,23 @@ class SaverWindow final : public FrameHost {
         form_mouse_move(lparam);
         return 0;
       case WM_CHAR:
+        if (frame_log_) {
+          char text[64];
+          std::snprintf(text, sizeof text, "key %u, repeat %u, was down %u",
+                        static_cast<unsigned>(wparam), static_cast<unsigned>(lparam & 0xFFFF),
+                        static_cast<unsigned>((lparam >> 30) & 1));
+          frame_log_.event(text);
+        }
         record_key_press(flags_);  // Form_KeyPress: the key itself does not matter
         return 0;
+      case WM_QUERYNEWPALETTE:
+        // On a palette display: the sheet's colours again when we get the focus back.
+        if (palette_) {
+          RealizePalette(window_dc_->get());
+          InvalidateRect(hwnd_, nullptr, FALSE);
+          return TRUE;
+        }
+        break;
       case WM_ERASEBKGND:
         // Once the surfaces exist, WM_PAINT covers everything from them; erasing
         // first would flash black over the kernels.
@@ -257,8 +350,10 @@ class SaverWindow final : public FrameHost {
             // shortcut; with the password option on it must not bypass it.
             if (!keyboard_close_allowed(flags_, flags_.preview_mode == 0 &&
                                                     win32::password_enabled())) {
+              frame_log_.event("keyboard close refused (password on)");
               return 0;
             }
+            frame_log_.event("keyboard close");
             break;
           default:
             break;
@@ -267,6 +362,7 @@ class SaverWindow final : public FrameHost {
       case WM_CLOSE:
         // A close request from outside the loop: the first pass of the
         // two-pass unload (refused while the loop runs).
+        frame_log_.event("close request");
         if (form_unload()) destroy();
         return 0;
       default:
@@ -280,6 +376,7 @@ class SaverWindow final : public FrameHost {
       // A quit request: end the saver as on a close request, then hand the
       // request on to whoever runs the thread's message loop.
       quit_received_ = true;
+      frame_log_.event("quit message");
       if (hwnd_ != nullptr) PostMessageA(hwnd_, WM_CLOSE, 0, 0);
     }
   }
@@ -308,9 +405,9 @@ class SaverWindow final : public FrameHost {
     if (activated_ != 0 || hwnd_ == nullptr) return;
     activated_ = 1;
 
-    const int width = GetSystemMetrics(SM_CXSCREEN);
-    const int height = GetSystemMetrics(SM_CYSCREEN);
-    MoveWindow(hwnd_, 0, 0, width, height, TRUE);
+    // The whole virtual screen: every monitor.
+    const ScreenRect desktop = virtual_screen();
+    MoveWindow(hwnd_, desktop.left, desktop.top, desktop.width, desktop.height, TRUE);
     UpdateWindow(hwnd_);
     pump();
     if (hwnd_ == nullptr) return;
@@ -327,36 +424,57 @@ class SaverWindow final : public FrameHost {
     GetWindowRect(hwnd_, &rect);
     flags_.screen_width_px = rect.right - rect.left;
     flags_.screen_height_px = rect.bottom - rect.top;
+    const int width = flags_.screen_width_px;
+    const int height = flags_.screen_height_px;
 
-    // A black window and black work and copy surfaces of the window's size.
+    // A black window and black work and copy surfaces of the window's size,
+    // composed in memory; the sheet and its mask decoded from the resources.
     const HDC dc = window_dc_->get();
-    screen_ = GdiSurface(dc, flags_.screen_width_px, flags_.screen_height_px);
+    screen_ = GdiSurface(dc, width, height);
     screen_.fill_black();
-    work_ = MemorySurface::compatible(dc, flags_.screen_width_px, flags_.screen_height_px);
-    copy_ = MemorySurface::compatible(dc, flags_.screen_width_px, flags_.screen_height_px);
+    work_ = DibSurface::create(width, height);
+    copy_ = DibSurface::create(width, height);
     const HINSTANCE instance = GetModuleHandleA(nullptr);
-    sprite_ = MemorySurface::from_resource(instance, IDB_SPRITE, dc);
-    mask_ = MemorySurface::from_resource(instance, IDB_MASK, dc);
+    const std::optional<DibImage> sprite_picture = load_picture(instance, IDB_SPRITE);
+    const std::optional<DibImage> mask_picture = load_picture(instance, IDB_MASK);
+    sprite_ = sprite_picture ? SoftwareSurface::from_image(*sprite_picture) : SoftwareSurface();
+    mask_ = mask_picture ? SoftwareSurface::from_image(*mask_picture) : SoftwareSurface();
+    // A display of at most 256 colours at a time shows the sheet's own
+    // colours: its palette goes into the window's device context.
+    if ((GetDeviceCaps(dc, RASTERCAPS) & RC_PALETTE) != 0 && sprite_picture) {
+      palette_ = picture_palette(*sprite_picture);
+      if (palette_) palette_selection_.emplace(dc, palette_.get());
+    }
     surfaces_ready_ = true;
 
     if (flags_.preview_mode == 0) {
-      SetWindowPos(hwnd_, HWND_TOPMOST, rect.left, rect.top, flags_.screen_width_px,
-                   flags_.screen_height_px, 0);
+      SetWindowPos(hwnd_, HWND_TOPMOST, rect.left, rect.top, width, height, 0);
     }
     InvalidateRect(hwnd_, nullptr, FALSE);
     UpdateWindow(hwnd_);
     pump();
     if (hwnd_ == nullptr) return;
 
+    // One animation per monitor, each over its own part of the window.
     const double colours = get_numberofcolors(GetDeviceCaps(dc, BITSPIXEL), GetDeviceCaps(dc, PLANES));
-    animation_.init(flags_.screen_width_px, flags_.screen_height_px, settings_, colours, seed);
+    const ScreenRect window_rect{rect.left, rect.top, width, height};
+    const std::vector<ScreenRect> monitors = list_monitors();
+    keep_.scene.set_up(animation_areas(window_rect, monitors), settings_, colours, seed);
     flags_.repaint_requested = 1;
 
-    main_loop(flags_, activity_window_, *this);
+    main_loop(flags_, keep_.activity_window, *this);
+    log_loop_end();
 
     // End steps: the loop itself unloads the window, now without refusal.
     unload_guard_ = 0;
     if (hwnd_ != nullptr && form_unload()) destroy();
+  }
+
+  void log_loop_end() {
+    char text[96];
+    std::snprintf(text, sizeof text, "loop ended: saver_running %d, exit_requested %d",
+                  process_.saver_running ? 1 : 0, static_cast<int>(flags_.exit_requested));
+    frame_log_.event(text);
   }
 
   // Form_Unload; true when the window may go.
@@ -379,7 +497,10 @@ class SaverWindow final : public FrameHost {
   void form_mouse_move(LPARAM lparam) {
     POINT point{static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))};
     ClientToScreen(hwnd_, &point);
-    if (mouse_filter_.moved(PointerPosition{point.x, point.y})) record_mouse_move(flags_);
+    if (mouse_filter_.moved(PointerPosition{point.x, point.y})) {
+      frame_log_.event("mouse move");
+      record_mouse_move(flags_);
+    }
   }
 
   // Whatever part of the window the system asks for is restored from the
@@ -402,7 +523,7 @@ class SaverWindow final : public FrameHost {
   ProcessValues& process_;
   Settings& settings_;
   SettingsStore& store_;
-  ActivityWindow& activity_window_;
+  SaverKeep& keep_;
   SaverFlags flags_;
   HWND hwnd_ = nullptr;
   std::int32_t unload_guard_ = 0;
@@ -415,28 +536,35 @@ class SaverWindow final : public FrameHost {
   SaverMusic music_;
   CheckPasswordDialog password_dialog_;
   GdiSurface screen_;
-  MemorySurface work_;
-  MemorySurface copy_;
-  MemorySurface sprite_;
-  MemorySurface mask_;
-  Animation animation_;
+  DibSurface work_;
+  DibSurface copy_;
+  SoftwareSurface sprite_;
+  SoftwareSurface mask_;
+  UniquePalette palette_;
+  std::optional<PaletteSelection> palette_selection_;
   FrameLog frame_log_;
 };
 
 }  // namespace
 
 void show_screensaver(ProcessValues& process, Settings& settings, SettingsStore& store,
-                      bool preview_mode, ActivityWindow& activity_window) {
+                      bool preview_mode, SaverKeep& state) {
   const TimerResolution timer_resolution;
-  SaverWindow window(process, settings, store, preview_mode, activity_window);
+  SaverWindow window(process, settings, store, preview_mode, state);
   window.run();
 }
 
 void show_screensaver(ProcessValues& process, Settings& settings, SettingsStore& store,
                       bool preview_mode) {
-  // activity_window_frames: counted over the whole process, across loads.
-  static ActivityWindow process_activity_window;
-  show_screensaver(process, settings, store, preview_mode, process_activity_window);
+  // activity_window_frames and the kernel tables: kept over the whole
+  // process, across loads of the window.
+  static SaverKeep process_state;
+  show_screensaver(process, settings, store, preview_mode, process_state);
+}
+
+void note_in_frame_log(const char* text) {
+  const UniqueFile file(open_frame_log());
+  if (file) std::fprintf(file.get(), "e %lu %s\n", static_cast<unsigned long>(timeGetTime()), text);
 }
 
 }  // namespace fizzlet::win32
