@@ -10,6 +10,7 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine wine64 xvfb xauth xdotool imagemagick x11-utils
+  xserver-xorg-core xserver-xorg-video-dummy
   python3
   wixl msitools unzip
   dpkg-dev file lintian

@@ -162,17 +162,27 @@ e2e_setup() {
     export WINEPREFIX="$E2E_DIR/prefix"
     cp -a "$template" "$WINEPREFIX"
     setsid wineserver -p >/dev/null 2>&1 </dev/null
-    return 0
+  else
+    export WINEPREFIX="${E2E_PREFIX:-$E2E_DIR/prefix}"
+    mkdir -p "$WINEPREFIX"
+    # The first start creates and boots the prefix; the server then stays.
+    setsid wine cmd /c exit >/dev/null 2>&1 </dev/null
+    setsid wineserver -p >/dev/null 2>&1 </dev/null
+    # No window manager runs on the test display.  Wine treats full-screen
+    # popups as managed and, when one closes, waits up to two seconds for a
+    # window manager that never answers; unmanaged windows close at once.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
   fi
-  export WINEPREFIX="${E2E_PREFIX:-$E2E_DIR/prefix}"
-  mkdir -p "$WINEPREFIX"
-  # The first start creates and boots the prefix; the server then stays.
-  setsid wine cmd /c exit >/dev/null 2>&1 </dev/null
-  setsid wineserver -p >/dev/null 2>&1 </dev/null
-  # No window manager runs on the test display.  Wine treats full-screen
-  # popups as managed and, when one closes, waits up to two seconds for a
-  # window manager that never answers; unmanaged windows close at once.
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
+  if [ -n "${E2E_DUAL_DISPLAY:-}" ]; then
+    # Wine's XVidMode settings handler fails on a second Xinerama monitor
+    # and leaves Wine with the first one only.  Wine lists the monitors when
+    # its desktop process starts: start it again after the change.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXVidMode /d N /f >/dev/null 2>&1 </dev/null
+    wineserver -k >/dev/null 2>&1
+    wineserver -w >/dev/null 2>&1
+    setsid wineserver -p >/dev/null 2>&1 </dev/null
+  fi
+  return 0
 }
 
 # Ends what this script started (the saver, helpers, the prefix's wineserver,
@@ -285,23 +295,20 @@ e2e_focus() {
 
 # Gives the window titled CAPTION the keyboard and presses KEY (an xdotool
 # key name: a, space, Return, Escape, ...).
+#
+# The key goes through XTEST to whatever has the keyboard, press and release
+# alike.  (xdotool's --window chooses per event: a window that goes away or
+# loses the keyboard on the press gets its release as a sent event, and the
+# X server then holds the key down and repeats it into the next window.)
 e2e_key() {
-  local caption="$1" key="$2" id
-  id=$(e2e_windows "$caption" | head -n 1)
-  [ -n "$id" ] || return 1
-  xdotool windowfocus "$id" 2>/dev/null
-  sleep 0.2
-  xdotool key --window "$id" "$key" 2>/dev/null || xdotool key "$key"
+  e2e_focus "$1" || return 1
+  xdotool key "$2"
 }
 
 # Types TEXT into the window titled CAPTION.
 e2e_type() {
-  local caption="$1" text="$2" id
-  id=$(e2e_windows "$caption" | head -n 1)
-  [ -n "$id" ] || return 1
-  xdotool windowfocus "$id" 2>/dev/null
-  sleep 0.2
-  xdotool type --delay 50 "$text"
+  e2e_focus "$1" || return 1
+  xdotool type --delay 50 "$2"
 }
 
 # Saves the whole display as a PNG file.

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -98,6 +99,48 @@ std::uint64_t unix_ms(const FILETIME& time) {
   return (ticks - 116444736000000000ULL) / 10000;
 }
 
+// The number of handles this process holds.  Wine's GetProcessHandleCount
+// answers 0, so then the process's entries in the system's handle table are
+// counted.
+unsigned long own_handle_count() {
+  DWORD handles = 0;
+  if (GetProcessHandleCount(GetCurrentProcess(), &handles) && handles != 0) return handles;
+  using Query = LONG(WINAPI*)(int, void*, ULONG, ULONG*);
+  const auto query = reinterpret_cast<Query>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+  if (query == nullptr) return 0;
+  // SYSTEM_HANDLE_INFORMATION (class 16): a count, then one entry per handle.
+  struct Entry {
+    ULONG owner_pid;
+    BYTE object_type;
+    BYTE flags;
+    USHORT value;
+    void* object;
+    ULONG access;
+  };
+  constexpr LONG kLengthMismatch = static_cast<LONG>(0xC0000004);
+  std::vector<std::uint8_t> buffer(1 << 16);
+  LONG status = 0;
+  for (int tries = 0; tries < 8; ++tries) {
+    status = query(16, buffer.data(), static_cast<ULONG>(buffer.size()), nullptr);
+    if (status != kLengthMismatch) break;
+    buffer.resize(buffer.size() * 4);
+  }
+  if (status != 0) return 0;
+  ULONG count = 0;
+  std::memcpy(&count, buffer.data(), sizeof count);
+  const std::size_t first = sizeof(void*);  // the count, padded to the entries' alignment
+  const std::size_t fits = (buffer.size() - first) / sizeof(Entry);
+  const DWORD me = GetCurrentProcessId();
+  unsigned long own = 0;
+  for (std::size_t i = 0; i < count && i < fits; ++i) {
+    Entry entry{};
+    std::memcpy(&entry, buffer.data() + first + i * sizeof(Entry), sizeof entry);
+    own += entry.owner_pid == me;
+  }
+  return own;
+}
+
 // Instrumentation for the figures and soak scripts, off unless
 // FIZZLET_FRAME_LOG names a file:
 //   "f <ms>"  the start of every frame (timeGetTime);
@@ -105,7 +148,8 @@ std::uint64_t unix_ms(const FILETIME& time) {
 //             first frame has been presented;
 //   "r <frame> <ms> <gdi objects> <handles> <private bytes>"  every 1000
 //             frames: the GDI objects the program holds (its own count),
-//             GetProcessHandleCount and the private memory;
+//             its handles (own_handle_count) and its private memory (0
+//             under Wine, which does not count it);
 //   "e <ms> <what>"  events that can end the loop, and why it ended.
 class FrameLog {
  public:
@@ -144,11 +188,9 @@ class FrameLog {
     memory.cb = sizeof(memory);
     GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
                          sizeof(memory));
-    DWORD handles = 0;
-    GetProcessHandleCount(GetCurrentProcess(), &handles);
     std::fprintf(file_.get(), "r %llu %lu %ld %lu %llu\n",
                  static_cast<unsigned long long>(frames_), static_cast<unsigned long>(now_ms),
-                 live_gdi_objects(), static_cast<unsigned long>(handles),
+                 live_gdi_objects(), own_handle_count(),
                  static_cast<unsigned long long>(memory.PrivateUsage));
     std::fflush(file_.get());
   }
