@@ -85,10 +85,16 @@ echo "CPU of the X server:        $(share $((x1 - x0)))"
 echo "CPU of wineserver:          $(share $((w1 - w0)))"
 echo "CPU of all three:           $(share $((s1 - s0 + x1 - x0 + w1 - w0)))"
 sed -n "$((first_line + 1)),${last_line}p" "$log" | tools/frame-stats.sh
-
-awk -v launched="$launched_ms" '$1 == "first" {
-    printf "first frame presented %d ms after the process was created, %d ms after wine was started\n",
-      $2, $3 - launched; exit }' "$log"
+awk -v launched="$launched_ms" '
+  $1 == "e" && !done {steps[++n] = $2; $1 = $2 = ""; names[n] = substr($0, 3)}
+  $1 == "first" && !done {
+    done = 1
+    created = $4 - $2
+    printf "start-up (ms since the process was created):"
+    for (i = 1; i <= n; i++) printf " %s %d,", names[i], steps[i] - created
+    printf " first frame presented %d; wine was started %d ms before that
+", $2, $3 - launched
+  }' "$log"
 echo "at start:  $mem_start; $obj_start"
 echo "after ${seconds} s: $(memory); $(objects)"
 if [ "$long" = 1 ]; then

@@ -11,12 +11,16 @@ std::uint32_t frame_time_remaining(std::uint32_t frame_start_ms, std::uint32_t n
 }
 
 void wait_for_frame_end(FrameHost& host, std::uint32_t frame_start_ms, std::uint32_t period_ms) {
+  // The wait itself returns as soon as an event arrives, so events are
+  // processed right after each wait, and once even when the frame has
+  // overrun its period; processing them before the first wait as well would
+  // only cost a second look at an empty queue every frame.
+  std::uint32_t remaining = frame_time_remaining(frame_start_ms, host.read_time_ms(), period_ms);
   for (;;) {
+    if (remaining > 0) host.wait_for_events(remaining);
     host.process_pending_events();
-    const std::uint32_t remaining =
-        frame_time_remaining(frame_start_ms, host.read_time_ms(), period_ms);
+    remaining = frame_time_remaining(frame_start_ms, host.read_time_ms(), period_ms);
     if (remaining == 0) return;
-    host.wait_for_events(remaining);
   }
 }
 

@@ -56,7 +56,8 @@ class FrameHost {
 };
 
 // Processes events as they come until the frame period since frame_start_ms
-// has passed, sleeping in between instead of spinning.
+// has passed, sleeping in between instead of spinning; events waiting are
+// processed at least once.
 void wait_for_frame_end(FrameHost& host, std::uint32_t frame_start_ms,
                         std::uint32_t period_ms = kFramePeriodMs);
 

@@ -99,6 +99,11 @@ TEST(SoftwareSurface, WorksOnPixelsItsHostOwns) {
   EXPECT_EQ(over.width(), 0);  // NOLINT(bugprone-use-after-move): moved-from is empty
   EXPECT_EQ(SoftwareSurface::over(memory, 4, 4).width(), 0);
   EXPECT_EQ(SoftwareSurface::over(memory, -1, 3).width(), 0);
+  // Memory known to be one colour is not read.
+  const SoftwareSurface black = SoftwareSurface::over(memory, 4, 3, 0u);
+  SoftwareSurface target(4, 3, 0x00FFFFFFu);
+  target.bit_blt(0, 0, 4, 3, black, 0, 0, RasterOp::src_copy);
+  EXPECT_EQ(all(target), std::vector<std::uint32_t>(12, 0u));
 }
 
 TEST(SoftwareSurface, TransfersAreClippedAtBothSurfacesEdges) {

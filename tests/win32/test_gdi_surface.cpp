@@ -23,7 +23,7 @@ struct FakeScreen {
         bitmap(own_bitmap(CreateCompatibleBitmap(reference, width, height))),
         selection(dc.get(), bitmap.get()),
         surface(dc.get(), width, height) {
-    surface.fill_black();
+    PatBlt(dc.get(), 0, 0, width, height, BLACKNESS);
   }
   // Its pixels as 0x00RRGGBB, top-down.
   std::vector<std::uint32_t> pixels() const {

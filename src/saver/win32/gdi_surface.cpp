@@ -83,14 +83,15 @@ DibSurface DibSurface::create(int width, int height) {
   UniqueDc dc = own_dc(CreateCompatibleDC(nullptr));
   if (!bitmap || !dc || bits == nullptr) return {};
   DibSurface surface;
-  // 32-bit rows need no padding: width pixels from one row to the next.
+  // 32-bit rows need no padding: width pixels from one row to the next.  A
+  // new DIB section is all zero (black): not writing it spares touching
+  // every page of a screen-sized surface at start-up.
   const std::span<std::uint32_t> pixels(static_cast<std::uint32_t*>(bits),
                                         std::size_t(width) * std::size_t(height));
-  static_cast<SoftwareSurface&>(surface) = SoftwareSurface::over(pixels, width, height);
+  static_cast<SoftwareSurface&>(surface) = SoftwareSurface::over(pixels, width, height, 0u);
   surface.dc_ = std::move(dc);
   surface.bitmap_ = std::move(bitmap);
   surface.selection_ = Selection(surface.dc_.get(), surface.bitmap_.get());
-  surface.fill(0);
   return surface;
 }
 
@@ -98,6 +99,13 @@ void GdiSurface::bit_blt(int dx, int dy, int w, int h, const Surface& source, in
                          RasterOp op) {
   HDC source_dc = nullptr;
   if (const auto* dib = dynamic_cast<const DibSurface*>(&source)) {
+    // A black surface that nothing has been drawn into yet (the clean
+    // background, or the work surface before the first frame): paint black
+    // instead of reading its memory.
+    if (dib->uniform() && dib->uniform_colour() == 0 && op == RasterOp::src_copy) {
+      if (dc_ != nullptr && w > 0 && h > 0) PatBlt(dc_, dx, dy, w, h, BLACKNESS);
+      return;
+    }
     source_dc = dib->dc();
   } else if (const auto* gdi = dynamic_cast<const GdiSurface*>(&source)) {
     source_dc = gdi->dc_;
@@ -106,10 +114,6 @@ void GdiSurface::bit_blt(int dx, int dy, int w, int h, const Surface& source, in
   // GDI clips against both surfaces itself; the result is not examined, a
   // failed transfer leaves the destination as it was.
   BitBlt(dc_, dx, dy, w, h, source_dc, sx, sy, static_cast<DWORD>(op));
-}
-
-void GdiSurface::fill_black() {
-  if (dc_ != nullptr) PatBlt(dc_, 0, 0, width_, height_, BLACKNESS);
 }
 
 std::optional<DibImage> load_picture(HINSTANCE instance, int resource_id) {

@@ -151,7 +151,6 @@ class GdiSurface : public Surface {
                RasterOp op) override;
 
   HDC dc() const { return dc_; }
-  void fill_black();
 
  private:
   HDC dc_ = nullptr;

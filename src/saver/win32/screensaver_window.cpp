@@ -34,6 +34,7 @@ constexpr UINT kMsgFormActivate = WM_APP + 1;
 // resource use to that file (used by tools/measure-saver.sh).
 constexpr char kFrameLogVariable[] = "FIZZLET_FRAME_LOG";
 constexpr std::uint64_t kResourceSampleFrames = 1000;
+constexpr std::uint64_t kFlushFrames = 16;
 
 // A 1 ms system timer resolution while the saver runs, so that the sleeps of
 // the frame wait end on time instead of on the default 10-16 ms tick.
@@ -144,8 +145,8 @@ unsigned long own_handle_count() {
 // Instrumentation for the figures and soak scripts, off unless
 // FIZZLET_FRAME_LOG names a file:
 //   "f <ms>"  the start of every frame (timeGetTime);
-//   "first <ms since the process was created> <unix ms>"  once, when the
-//             first frame has been presented;
+//   "first <ms since the process was created> <unix ms> <ms>"  once, when
+//             the first frame has been presented;
 //   "r <frame> <ms> <gdi objects> <handles> <private bytes>"  every 1000
 //             frames: the GDI objects the program holds (its own count),
 //             its handles (own_handle_count) and its private memory (0
@@ -153,13 +154,18 @@ unsigned long own_handle_count() {
 //   "e <ms> <what>"  events that can end the loop, and why it ended.
 class FrameLog {
  public:
-  FrameLog() : file_(open_frame_log()) {}
+  FrameLog() : file_(open_frame_log()) {
+    // Buffered, and written out about twice a second, so that measuring
+    // costs the saver next to nothing.
+    if (file_) std::setvbuf(file_.get(), nullptr, _IOFBF, 1 << 16);
+  }
 
   void frame(std::uint32_t start_ms) {
     if (!file_) return;
     if (frames_ % kResourceSampleFrames == 0) sample(start_ms);
     std::fprintf(file_.get(), "f %lu\n", static_cast<unsigned long>(start_ms));
     ++frames_;
+    if (frames_ % kFlushFrames == 0) std::fflush(file_.get());
   }
 
   void presented() {
@@ -168,9 +174,10 @@ class FrameLog {
     FILETIME created{}, exited{}, kernel{}, user{}, now{};
     GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
     GetSystemTimeAsFileTime(&now);
-    std::fprintf(file_.get(), "first %llu %llu\n",
+    std::fprintf(file_.get(), "first %llu %llu %lu\n",
                  static_cast<unsigned long long>(unix_ms(now) - unix_ms(created)),
-                 static_cast<unsigned long long>(unix_ms(now)));
+                 static_cast<unsigned long long>(unix_ms(now)),
+                 static_cast<unsigned long>(timeGetTime()));
     std::fflush(file_.get());
   }
 
@@ -337,7 +344,10 @@ class SaverWindow final : public FrameHost {
     // Borderless and without a title bar, so that the client area is the
     // whole window: every monitor.
     const ScreenRect desktop = virtual_screen();
-    CreateWindowExA(0, kClassName, kSaverCaption, WS_POPUP, desktop.left, desktop.top,
+    // Topmost from the start unless previewing (the set-up makes it so
+    // again), so that it need not be restacked once shown.
+    const DWORD topmost = flags_.preview_mode == 0 ? WS_EX_TOPMOST : 0;
+    CreateWindowExA(topmost, kClassName, kSaverCaption, WS_POPUP, desktop.left, desktop.top,
                     desktop.width, desktop.height, nullptr, nullptr, instance, this);
     return hwnd_ != nullptr;
   }
@@ -376,10 +386,10 @@ class SaverWindow final : public FrameHost {
         }
         break;
       case WM_ERASEBKGND:
-        // Once the surfaces exist, WM_PAINT covers everything from them; erasing
-        // first would flash black over the kernels.
-        if (surfaces_ready_) return 1;
-        break;
+        // WM_PAINT covers everything: black before the surfaces exist, from
+        // them afterwards.  Erasing first would flash black over the kernels
+        // (and paint a screen-sized window twice).
+        return 1;
       case WM_PAINT:
         paint();
         return 0;
@@ -425,6 +435,7 @@ class SaverWindow final : public FrameHost {
 
   // Form_Load
   void form_load() {
+    frame_log_.event("Form_Load");
     window_dc_.emplace(hwnd_);
     process_.saver_running = true;
     unload_guard_ = 1;
@@ -446,6 +457,7 @@ class SaverWindow final : public FrameHost {
   void form_activate() {
     if (activated_ != 0 || hwnd_ == nullptr) return;
     activated_ = 1;
+    frame_log_.event("Form_Activate");
 
     // The whole virtual screen: every monitor.
     const ScreenRect desktop = virtual_screen();
@@ -454,6 +466,7 @@ class SaverWindow final : public FrameHost {
     pump();
     if (hwnd_ == nullptr) return;
 
+    frame_log_.event("window moved");
     const std::uint64_t seed = clock_seed();
     flags_.exit_requested = 0;
     // Settings saved by the configuration dialog since start-up apply.
@@ -472,8 +485,9 @@ class SaverWindow final : public FrameHost {
     // A black window and black work and copy surfaces of the window's size,
     // composed in memory; the sheet and its mask decoded from the resources.
     const HDC dc = window_dc_->get();
+    // (The window is black already: its paint handler makes it so until the
+    // surfaces exist.)
     screen_ = GdiSurface(dc, width, height);
-    screen_.fill_black();
     work_ = DibSurface::create(width, height);
     copy_ = DibSurface::create(width, height);
     const HINSTANCE instance = GetModuleHandleA(nullptr);
@@ -488,6 +502,7 @@ class SaverWindow final : public FrameHost {
       if (palette_) palette_selection_.emplace(dc, palette_.get());
     }
     surfaces_ready_ = true;
+    frame_log_.event("surfaces ready");
 
     if (flags_.preview_mode == 0) {
       SetWindowPos(hwnd_, HWND_TOPMOST, rect.left, rect.top, width, height, 0);
@@ -496,6 +511,7 @@ class SaverWindow final : public FrameHost {
     UpdateWindow(hwnd_);
     pump();
     if (hwnd_ == nullptr) return;
+    frame_log_.event("window shown");
 
     // One animation per monitor, each over its own part of the window.
     const double colours = get_numberofcolors(GetDeviceCaps(dc, BITSPIXEL), GetDeviceCaps(dc, PLANES));
@@ -503,6 +519,7 @@ class SaverWindow final : public FrameHost {
     const std::vector<ScreenRect> monitors = list_monitors();
     keep_.scene.set_up(animation_areas(window_rect, monitors), settings_, colours, seed);
     flags_.repaint_requested = 1;
+    frame_log_.event("set-up done");
 
     main_loop(flags_, keep_.activity_window, *this);
     log_loop_end();
@@ -552,8 +569,9 @@ class SaverWindow final : public FrameHost {
     const HDC dc = BeginPaint(hwnd_, &paint);
     const RECT& area = paint.rcPaint;
     if (surfaces_ready_ && work_) {
-      BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, work_.dc(),
-             area.left, area.top, SRCCOPY);
+      GdiSurface(dc, flags_.screen_width_px, flags_.screen_height_px)
+          .bit_blt(area.left, area.top, area.right - area.left, area.bottom - area.top, work_,
+                   area.left, area.top, RasterOp::src_copy);
     } else {
       PatBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, BLACKNESS);
     }
