@@ -18,7 +18,7 @@
 # names a file to which it appends each frame's start time and, now and
 # then, its resource use (a measuring aid only).
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 
 seconds=20 size=1920x1080 kernels=100 pop=50 audio=0 long=0
 while [ $# -gt 0 ]; do
@@ -53,7 +53,7 @@ launched_ms=$(e2e_now_ms)
 FIZZLET_FRAME_LOG="$(winepath -w "$log" 2>/dev/null)" e2e_saver_up
 pid=$(e2e_saver_unix_pid) || e2e_fail "the saver process was not found"
 server=""
-for p in $(pgrep -x wineserver); do
+for p in $(pgrep -f wineserver); do
   tr '\0' '\n' < "/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && server=$p
 done
 

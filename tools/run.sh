@@ -8,7 +8,7 @@
 # "tools/run.sh --native [OPTIONS]" does the same with the native X11 saver
 # (tools/run-native.sh; its options as in "fizzlet --help").
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 if [ "${1:-}" = --native ]; then shift; exec tools/run-native.sh "$@"; fi
 tools/install-deps.sh || exit 1
 cmake --preset windows >/dev/null || exit 1

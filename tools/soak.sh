@@ -10,7 +10,7 @@
 #
 # FIZZLET_SCR names the saver to soak (default: build/windows, built here).
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 
 minutes=60 size=1920x1080
 while [ $# -gt 0 ]; do

@@ -65,21 +65,21 @@ e2e_pass() {
 # exports DISPLAY: Xvfb with one E2E_SCREEN screen, or with E2E_DUAL_DISPLAY
 # the Xorg dummy driver with two monitors side by side.
 e2e_start_display() {
-  local numbers="$E2E_DIR/display" server=(Xvfb -screen 0 "${E2E_SCREEN:-1280x1024}x24")
+  local numbers="$E2E_DIR/display" command=(Xvfb -screen 0 "${E2E_SCREEN:-1280x1024}x24")
   if [ -n "${E2E_DUAL_DISPLAY:-}" ]; then
     e2e_dual_config "$E2E_DIR/xorg.conf" ${E2E_DUAL_SCREENS:-1024x768 800x600}
     mkdir -p "$E2E_DIR/xorg.conf.d"
-    server=(Xorg -config "$E2E_DIR/xorg.conf" -configdir "$E2E_DIR/xorg.conf.d"
+    command=(Xorg -config "$E2E_DIR/xorg.conf" -configdir "$E2E_DIR/xorg.conf.d"
             -logfile "$E2E_DIR/xorg.log" -novtswitch -sharevts -keeptty -noreset)
   fi
-  setsid "${server[@]}" -nolisten tcp -displayfd 3 3>"$numbers" >/dev/null 2>&1 </dev/null &
+  setsid "${command[@]}" -nolisten tcp -displayfd 3 3>"$numbers" >/dev/null 2>&1 </dev/null &
   E2E_XVFB_PID=$!
   local _
   for _ in $(seq 100); do
     [ -s "$numbers" ] && break
     sleep 0.1
   done
-  [ -s "$numbers" ] || e2e_fail "the X server ${server[0]} did not start"
+  [ -s "$numbers" ] || e2e_fail "the X server ${command[0]} did not start"
   export DISPLAY=":$(head -n 1 "$numbers")"
 }
 
