@@ -71,8 +71,8 @@ class SaverScene {
   // derived from it.
   void set_up(std::span<const ScreenRect> areas, const MotionSettings& motion,
               double number_of_colors, std::uint64_t seed);
-  void set_up(std::span<const ScreenRect> areas, const Settings& settings,
-              double number_of_colors, std::uint64_t seed);
+  void set_up(std::span<const ScreenRect> areas, const Settings& settings, double number_of_colors,
+              std::uint64_t seed);
 
   // One frame over the whole window's surfaces: every animation erases, then
   // every one moves, draws and presents, each confined to its own area, so

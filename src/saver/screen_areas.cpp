@@ -11,10 +11,10 @@ namespace {
 ScreenRect intersect(const ScreenRect& r, const ScreenRect& bounds) {
   const std::int64_t left = std::max<std::int64_t>(r.left, bounds.left);
   const std::int64_t top = std::max<std::int64_t>(r.top, bounds.top);
-  const std::int64_t right = std::min(std::int64_t{r.left} + r.width,
-                                      std::int64_t{bounds.left} + bounds.width);
-  const std::int64_t bottom = std::min(std::int64_t{r.top} + r.height,
-                                       std::int64_t{bounds.top} + bounds.height);
+  const std::int64_t right =
+      std::min(std::int64_t{r.left} + r.width, std::int64_t{bounds.left} + bounds.width);
+  const std::int64_t bottom =
+      std::min(std::int64_t{r.top} + r.height, std::int64_t{bounds.top} + bounds.height);
   if (right <= left || bottom <= top) return {};
   return {static_cast<std::int32_t>(left), static_cast<std::int32_t>(top),
           static_cast<std::int32_t>(right - left), static_cast<std::int32_t>(bottom - top)};

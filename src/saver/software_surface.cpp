@@ -48,8 +48,7 @@ FIZZLET_PIXEL_LOOP void and_rect_with(Rows d, std::size_t rows, std::size_t coun
   }
 }
 
-FIZZLET_PIXEL_LOOP void or_rect_with(Rows d, std::size_t rows, std::size_t count,
-                                     std::uint32_t c) {
+FIZZLET_PIXEL_LOOP void or_rect_with(Rows d, std::size_t rows, std::size_t count, std::uint32_t c) {
   for (std::size_t r = 0; r < rows; ++r) {
     std::uint32_t* __restrict row = d.first + r * d.stride;
     for (std::size_t k = 0; k < count; ++k) row[k] |= c;
@@ -165,8 +164,8 @@ void SoftwareSurface::bit_blt(int dx, int dy, int w, int h, const Surface& sourc
   const auto count = static_cast<std::size_t>(x1 - x0);
   const auto dst_stride = static_cast<std::size_t>(width_);
   const auto src_stride = static_cast<std::size_t>(src->width_);
-  std::uint32_t* d = data_ + static_cast<std::size_t>(dy + y0) * dst_stride +
-                     static_cast<std::size_t>(dx + x0);
+  std::uint32_t* d =
+      data_ + static_cast<std::size_t>(dy + y0) * dst_stride + static_cast<std::size_t>(dx + x0);
   const std::uint32_t* s = src->data_ + static_cast<std::size_t>(sy + y0) * src_stride +
                            static_cast<std::size_t>(sx + x0);
   const bool source_uniform = src->uniform_;

@@ -51,7 +51,9 @@ TEST(AnimationAreas, OneAreaPerDistinctMonitorInWindowCoordinates) {
        {0, 0, 1000, 700},
        {{-100, 0, 600, 700}, {500, 0, 800, 800}, {5000, 0, 100, 100}},
        {{0, 0, 500, 700}, {500, 0, 500, 700}}},
-      {"only monitors outside: the whole window", {0, 0, 640, 480}, {{900, 0, 10, 10}},
+      {"only monitors outside: the whole window",
+       {0, 0, 640, 480},
+       {{900, 0, 10, 10}},
        {{0, 0, 640, 480}}},
       {"an empty window has no area", {0, 0, 0, 480}, {{0, 0, 640, 480}}, {}},
   };
@@ -107,7 +109,8 @@ void expect_kernels_in_their_area(const SaverScene& scene) {
 TEST(SaverScene, EveryMonitorAnimatesAlongItsOwnBottomEdge) {
   const testing::TestSheets sheets = testing::make_test_sheets();
   // A 300 x 200 monitor right of a taller 400 x 300 one, 50 pixels lower.
-  HeadlessSaver saver(700, 300, sheets.sprite, sheets.mask, {{400, 50, 300, 200}, {0, 0, 400, 300}});
+  HeadlessSaver saver(700, 300, sheets.sprite, sheets.mask,
+                      {{400, 50, 300, 200}, {0, 0, 400, 300}});
   saver.start(MotionSettings{30, 50, 0, 0}, 65536, 9);
   ASSERT_EQ(saver.scene().size(), 2u);
   int floor_left = 0, floor_right = 0;

@@ -72,7 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   static fizzlet::Settings settings;
   fizzlet::load_settings(store, settings);
-  if (settings.total_fizzlet < fizzlet::kMinFizzlet || settings.total_fizzlet > fizzlet::kMaxFizzlet)
+  if (settings.total_fizzlet < fizzlet::kMinFizzlet ||
+      settings.total_fizzlet > fizzlet::kMaxFizzlet)
     std::abort();
   if (settings.pop_chance < fizzlet::kMinPopChance || settings.pop_chance > fizzlet::kMaxPopChance)
     std::abort();

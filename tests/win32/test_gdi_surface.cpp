@@ -76,8 +76,8 @@ TEST(DibSurfaces, FramesShowWhatTheSoftwareSaverShowsInBothModes) {
       scene.frame(surfaces);
       if (frame == 1) Animation::repaint(surfaces);  // the window's repaint after the first frame
     }
-    EXPECT_TRUE(std::equal(work.pixels().begin(), work.pixels().end(),
-                           expected.work().pixels().begin()));
+    EXPECT_TRUE(
+        std::equal(work.pixels().begin(), work.pixels().end(), expected.work().pixels().begin()));
     const std::vector<std::uint32_t> shown = screen.pixels();
     int mismatches = 0;
     for (std::size_t i = 0; i < shown.size(); ++i) {

@@ -44,7 +44,11 @@ UniquePalette own_palette(HPALETTE palette) {
 WindowDc::WindowDc(HWND window) : window_(window), dc_(GetDC(window)) { count_created(dc_); }
 
 WindowDc::~WindowDc() {
-  if (dc_ != nullptr && ReleaseDC(window_, dc_) != 0) --g_live_gdi_objects;
+  if (dc_ == nullptr) return;
+  // A window's own DC (CS_OWNDC) may already have gone with its window, and
+  // releasing it then fails harmlessly: either way this owner holds it no more.
+  ReleaseDC(window_, dc_);
+  --g_live_gdi_objects;
 }
 
 DibSurface::DibSurface(DibSurface&& other) noexcept
@@ -79,7 +83,8 @@ DibSurface DibSurface::create(int width, int height) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  UniqueBitmap bitmap = own_bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  UniqueBitmap bitmap =
+      own_bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   UniqueDc dc = own_dc(CreateCompatibleDC(nullptr));
   if (!bitmap || !dc || bits == nullptr) return {};
   DibSurface surface;
@@ -138,9 +143,9 @@ UniquePalette picture_palette(const DibImage& picture) {
   palette->palNumEntries = static_cast<WORD>(picture.palette.size());
   for (std::size_t i = 0; i < picture.palette.size(); ++i) {
     const std::uint32_t colour = picture.palette[i];
-    palette->palPalEntry[i] = PALETTEENTRY{static_cast<BYTE>(colour >> 16),
-                                           static_cast<BYTE>(colour >> 8),
-                                           static_cast<BYTE>(colour), 0};
+    palette->palPalEntry[i] =
+        PALETTEENTRY{static_cast<BYTE>(colour >> 16), static_cast<BYTE>(colour >> 8),
+                     static_cast<BYTE>(colour), 0};
   }
   return own_palette(CreatePalette(palette));
 }

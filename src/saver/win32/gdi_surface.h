@@ -68,7 +68,8 @@ class Selection {
   Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
   ~Selection() { restore(); }
   Selection(Selection&& other) noexcept
-      : dc_(std::exchange(other.dc_, nullptr)), previous_(std::exchange(other.previous_, nullptr)) {}
+      : dc_(std::exchange(other.dc_, nullptr)),
+        previous_(std::exchange(other.previous_, nullptr)) {}
   Selection& operator=(Selection&& other) noexcept {
     if (this != &other) {
       restore();

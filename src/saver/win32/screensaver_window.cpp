@@ -107,8 +107,8 @@ unsigned long own_handle_count() {
   DWORD handles = 0;
   if (GetProcessHandleCount(GetCurrentProcess(), &handles) && handles != 0) return handles;
   using Query = LONG(WINAPI*)(int, void*, ULONG, ULONG*);
-  const auto query = reinterpret_cast<Query>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+  const auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
   if (query == nullptr) return 0;
   // SYSTEM_HANDLE_INFORMATION (class 16): a count, then one entry per handle.
   struct Entry {
@@ -195,9 +195,8 @@ class FrameLog {
     memory.cb = sizeof(memory);
     GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
                          sizeof(memory));
-    std::fprintf(file_.get(), "r %llu %lu %ld %lu %llu\n",
-                 static_cast<unsigned long long>(frames_), static_cast<unsigned long>(now_ms),
-                 live_gdi_objects(), own_handle_count(),
+    std::fprintf(file_.get(), "r %llu %lu %ld %lu %llu\n", static_cast<unsigned long long>(frames_),
+                 static_cast<unsigned long>(now_ms), live_gdi_objects(), own_handle_count(),
                  static_cast<unsigned long long>(memory.PrivateUsage));
     std::fflush(file_.get());
   }
@@ -313,7 +312,8 @@ class SaverWindow final : public FrameHost {
  private:
   static LRESULT CALLBACK window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_NCCREATE) {
-      auto* self = static_cast<SaverWindow*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
+      auto* self =
+          static_cast<SaverWindow*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
       self->hwnd_ = hwnd;
       SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
@@ -400,8 +400,8 @@ class SaverWindow final : public FrameHost {
           case SC_CLOSE:
             // The window has no system menu, so this is the keyboard's close
             // shortcut; with the password option on it must not bypass it.
-            if (!keyboard_close_allowed(flags_, flags_.preview_mode == 0 &&
-                                                    win32::password_enabled())) {
+            if (!keyboard_close_allowed(flags_,
+                                        flags_.preview_mode == 0 && win32::password_enabled())) {
               frame_log_.event("keyboard close refused (password on)");
               return 0;
             }
@@ -514,7 +514,8 @@ class SaverWindow final : public FrameHost {
     frame_log_.event("window shown");
 
     // One animation per monitor, each over its own part of the window.
-    const double colours = get_numberofcolors(GetDeviceCaps(dc, BITSPIXEL), GetDeviceCaps(dc, PLANES));
+    const double colours =
+        get_numberofcolors(GetDeviceCaps(dc, BITSPIXEL), GetDeviceCaps(dc, PLANES));
     const ScreenRect window_rect{rect.left, rect.top, width, height};
     const std::vector<ScreenRect> monitors = list_monitors();
     keep_.scene.set_up(animation_areas(window_rect, monitors), settings_, colours, seed);
