@@ -215,26 +215,26 @@ ScreenRect virtual_screen() {
   return r;
 }
 
+// Adds one monitor's rectangle to the list, the primary one first.
+BOOL CALLBACK add_monitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+  MONITORINFO info{};
+  info.cbSize = sizeof(info);
+  if (!GetMonitorInfoA(monitor, &info)) return TRUE;
+  const RECT& r = info.rcMonitor;
+  auto& rects = *reinterpret_cast<std::vector<ScreenRect>*>(list);
+  const ScreenRect rect{r.left, r.top, r.right - r.left, r.bottom - r.top};
+  if ((info.dwFlags & MONITORINFOF_PRIMARY) != 0) {
+    rects.insert(rects.begin(), rect);
+  } else {
+    rects.push_back(rect);
+  }
+  return TRUE;
+}
+
 // Every monitor's rectangle in desktop coordinates, the primary one first.
 std::vector<ScreenRect> list_monitors() {
   std::vector<ScreenRect> monitors;
-  EnumDisplayMonitors(
-      nullptr, nullptr,
-      [](HMONITOR monitor, HDC, LPRECT, LPARAM list) -> BOOL {
-        MONITORINFO info{};
-        info.cbSize = sizeof(info);
-        if (!GetMonitorInfoA(monitor, &info)) return TRUE;
-        const RECT& r = info.rcMonitor;
-        auto& rects = *reinterpret_cast<std::vector<ScreenRect>*>(list);
-        const ScreenRect rect{r.left, r.top, r.right - r.left, r.bottom - r.top};
-        if ((info.dwFlags & MONITORINFOF_PRIMARY) != 0) {
-          rects.insert(rects.begin(), rect);
-        } else {
-          rects.push_back(rect);
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&monitors));
+  EnumDisplayMonitors(nullptr, nullptr, &add_monitor, reinterpret_cast<LPARAM>(&monitors));
   return monitors;
 }
 
