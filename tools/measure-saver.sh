@@ -34,24 +34,12 @@ while [ $# -gt 0 ]; do
   shift
 done
 
-if [ -z "${FIZZLET_SCR:-}" ]; then
-  { cmake --preset windows && cmake --build --preset windows --target fizzlet_scr; } >/dev/null || exit 1
-  export FIZZLET_SCR="$PWD/build/windows/bin/fizzlet.scr"
-fi
-
 # shellcheck source=tests/e2e/lib.sh
 . tests/e2e/lib.sh
-E2E_OWN_DISPLAY=1 E2E_SCREEN="$size"
-e2e_setup
-e2e_setting total_fizzlet "$kernels"
-e2e_setting pop_chance "$pop"
-e2e_setting audio_on "$audio"
-
+e2e_figures_setup "$size"
 # The prefix is booted and its server runs: a warm start.
-log="$E2E_DIR/frames.log"
-launched_ms=$(e2e_now_ms)
-FIZZLET_FRAME_LOG="$(winepath -w "$log" 2>/dev/null)" e2e_saver_up
-pid=$(e2e_saver_unix_pid) || e2e_fail "the saver process was not found"
+e2e_logged_saver_up "$kernels" "$pop" "$audio"
+log="$E2E_FRAME_LOG" pid="$E2E_SAVER_UNIX_PID" launched_ms="$E2E_LAUNCHED_MS"
 server=""
 for p in $(pgrep -f wineserver); do
   tr '\0' '\n' < "/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && server=$p

@@ -22,22 +22,11 @@ while [ $# -gt 0 ]; do
   shift
 done
 
-if [ -z "${FIZZLET_SCR:-}" ]; then
-  { cmake --preset windows && cmake --build --preset windows --target fizzlet_scr; } >/dev/null || exit 1
-  export FIZZLET_SCR="$PWD/build/windows/bin/fizzlet.scr"
-fi
-
 # shellcheck source=tests/e2e/lib.sh
 . tests/e2e/lib.sh
-E2E_OWN_DISPLAY=1 E2E_SCREEN="$size"
-e2e_setup
-e2e_setting total_fizzlet 100
-e2e_setting pop_chance 50
-e2e_setting audio_on 0
-
-log="$E2E_DIR/frames.log"
-FIZZLET_FRAME_LOG="$(winepath -w "$log" 2>/dev/null)" e2e_saver_up
-pid=$(e2e_saver_unix_pid) || e2e_fail "the saver process was not found"
+e2e_figures_setup "$size"
+e2e_logged_saver_up 100 50 0
+log="$E2E_FRAME_LOG" pid="$E2E_SAVER_UNIX_PID"
 
 # One line of figures: minute, Linux private memory, and the program's own
 # last resource sample (it takes one every 1000 frames, about 30 s).

@@ -429,3 +429,31 @@ e2e_lit_pixels() {
   convert "$E2E_SHOTS/$1.png" -crop "$4x$5+$2+$3" +repage -colorspace Gray -threshold 4% \
     -format '%[fx:round(mean*w*h)]\n' info: 2>/dev/null
 }
+
+# e2e_figures_setup WxH: the figures scripts' set-up: the saver to measure
+# (FIZZLET_SCR, else build/windows/bin/fizzlet.scr, built here), a display of
+# their own of that size, and a prefix (e2e_setup).  Run from the
+# repository's top folder.
+e2e_figures_setup() {
+  if [ -z "${FIZZLET_SCR:-}" ]; then
+    { cmake --preset windows && cmake --build --preset windows --target fizzlet_scr; } >/dev/null ||
+      e2e_fail "could not build fizzlet.scr"
+    export FIZZLET_SCR="$PWD/build/windows/bin/fizzlet.scr"
+  fi
+  E2E_OWN_DISPLAY=1 E2E_SCREEN="$1"
+  e2e_setup
+}
+
+# e2e_logged_saver_up KERNELS POP AUDIO: the figures scripts' saver: writes
+# the settings, starts /s with its frame log in $E2E_FRAME_LOG (see
+# FIZZLET_FRAME_LOG in the README), waits for its window and finds its Linux
+# process ($E2E_SAVER_UNIX_PID).  $E2E_LAUNCHED_MS is when wine was started.
+e2e_logged_saver_up() {
+  e2e_setting total_fizzlet "$1"
+  e2e_setting pop_chance "$2"
+  e2e_setting audio_on "$3"
+  E2E_FRAME_LOG="$E2E_DIR/frames.log"
+  E2E_LAUNCHED_MS=$(e2e_now_ms)
+  FIZZLET_FRAME_LOG="$(winepath -w "$E2E_FRAME_LOG" 2>/dev/null)" e2e_saver_up
+  E2E_SAVER_UNIX_PID=$(e2e_saver_unix_pid) || e2e_fail "the saver process was not found"
+}
