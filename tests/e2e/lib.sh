@@ -8,7 +8,7 @@
 #   e2e_saver_up                   # /s in the background, waits for its window
 #   e2e_shot early                 # $E2E_SHOTS/early.png
 #   e2e_gold_pixels early 0 0 "$E2E_SCREEN_W" "$E2E_SCREEN_H"
-#   ms=$(e2e_end_with_key space) || e2e_fail "a key did not end it"
+#   ms=$(e2e_saver_end_with_key space) || e2e_fail "a key did not end it"
 #   e2e_reap_saver
 #   e2e_pass
 #
@@ -27,7 +27,7 @@
 #                      dummy driver in a Xinerama layout, run as root)
 #   E2E_PREFIX=DIR     keep the Wine prefix in DIR (booted once, then reused)
 #                      instead of a throwaway one
-#   FIZZLET_KEEP_SHOTS=DIR  copy the screenshots there at the end
+#   FIZZLET_E2E_SHOTS=DIR  keep the screenshots in DIR/<test name>/
 #
 # Captions are matched whole; they must not contain regular-expression
 # characters.  Every helper is safe under "set -u"; none relies on "set -e".
@@ -41,9 +41,9 @@ E2E_PIDS=()         # background processes to end at the end
 E2E_XVFB_PID=""     # an X server started here (Xvfb or Xorg)
 E2E_SAVER_PID=""
 E2E_SAVER_WIN=""    # X window of the saver started by e2e_saver_up
-E2E_SHOTS=""        # screenshots of e2e_shot
+E2E_SHOTS=""        # screenshots of e2e_shot, kept when FIZZLET_E2E_SHOTS is set
 E2E_SCREEN_W=0 E2E_SCREEN_H=0
-E2E_T0=0            # when the last e2e_press sent its keys (ms)
+E2E_T0=0            # when the last e2e_saver_press sent its keys (ms)
 E2E_SAVER_CAPTION="screen saver running"
 E2E_CONFIG_KEY='HKCU\Software\Tarvo Fizzlet Screen Saver\Config'
 
@@ -137,8 +137,7 @@ CONF
 # be cleaned up when the script exits.
 e2e_setup() {
   E2E_DIR=$(mktemp -d "/tmp/fizzlet-e2e-$E2E_NAME.XXXXXX")
-  E2E_SHOTS="$E2E_DIR/shots"
-  mkdir -p "$E2E_SHOTS"
+  E2E_SHOTS="${FIZZLET_E2E_SHOTS:-$E2E_DIR}/$E2E_NAME"
   trap e2e_cleanup EXIT
   local template=""
   if [ -n "${FIZZLET_WINE_STATE:-}" ] && [ -f "$FIZZLET_WINE_STATE/env" ]; then
@@ -198,9 +197,6 @@ e2e_cleanup() {
   if [ -n "$E2E_XVFB_PID" ]; then
     kill "$E2E_XVFB_PID" 2>/dev/null || true
     wait "$E2E_XVFB_PID" 2>/dev/null || true
-  fi
-  if [ -n "${FIZZLET_KEEP_SHOTS:-}" ] && [ -n "$E2E_SHOTS" ]; then
-    mkdir -p "$FIZZLET_KEEP_SHOTS" && cp "$E2E_SHOTS"/*.png "$FIZZLET_KEEP_SHOTS"/ 2>/dev/null || true
   fi
   [ -n "$E2E_DIR" ] && rm -rf "$E2E_DIR"
   return 0
@@ -373,9 +369,9 @@ e2e_ms_until_gone() {
   echo $(($(e2e_now_ms) - E2E_T0))
 }
 
-# e2e_press KEY...: gives the saver the keyboard and presses the keys;
+# e2e_saver_press KEY...: gives the saver the keyboard and presses the keys;
 # $E2E_T0 is the moment they were sent.
-e2e_press() {
+e2e_saver_press() {
   e2e_focus "$E2E_SAVER_CAPTION" || e2e_fail "could not give the saver the keyboard"
   E2E_T0=$(e2e_now_ms)
   xdotool key "$@"
@@ -389,30 +385,27 @@ e2e_reap_saver() {
   return $rc
 }
 
-# e2e_end_with_key KEY: presses KEY on the saver and prints the milliseconds
-# until its window went.  Activity seen in the last frame of an 80-frame
+# e2e_saver_end_with_key KEY: presses KEY on the saver and prints the
+# milliseconds until its window went.  Activity seen in the last frame of an 80-frame
 # activity window is discarded by design, so a key has a 1 in 80 chance of
 # being ignored; one more press is then allowed (and reported on stderr).
-e2e_end_with_key() {
-  e2e_press "$1"
+e2e_saver_end_with_key() {
+  e2e_saver_press "$1"
   e2e_ms_until_gone 1500 && return 0
   echo "  ($1 landed in the last frame of an activity window; pressed again)" >&2
-  e2e_press "$1"
+  e2e_saver_press "$1"
   e2e_ms_until_gone 1500
 }
 
 # Ends a saver that a test leaves running, and waits for its process.
 e2e_stop_saver() {
-  if [ -n "$(e2e_windows "$E2E_SAVER_CAPTION")" ]; then e2e_end_with_key Escape >/dev/null; fi
+  if [ -n "$(e2e_windows "$E2E_SAVER_CAPTION")" ]; then e2e_saver_end_with_key Escape >/dev/null; fi
   e2e_reap_saver
 }
 
-# e2e_shot NAME: the whole display as $E2E_SHOTS/NAME.png.
-e2e_shot() { e2e_screenshot "$E2E_SHOTS/$1.png" || e2e_fail "screenshot $1"; }
-
-# e2e_colour_pixels SHOT X Y W H MIN_RED_MINUS_BLUE: pixels of $E2E_SHOTS/SHOT.png
-# in the rectangle with red above 35 % and red - blue above the given
-# percentage, by channel arithmetic (-fx is far slower).
+# e2e_colour_pixels SHOT X Y W H MIN_RED_MINUS_BLUE: pixels of the screenshot
+# SHOT (taken with e2e_shot) in the rectangle with red above 35 % and red -
+# blue above the given percentage, by channel arithmetic (-fx is far slower).
 e2e_colour_pixels() {
   convert "$E2E_SHOTS/$1.png" -crop "$4x$5+$2+$3" +repage -separate \
     \( -clone 0 -clone 2 -compose minus_src -composite -threshold "$6%" \) \
@@ -456,4 +449,89 @@ e2e_logged_saver_up() {
   E2E_LAUNCHED_MS=$(e2e_now_ms)
   FIZZLET_FRAME_LOG="$(winepath -w "$E2E_FRAME_LOG" 2>/dev/null)" e2e_saver_up
   E2E_SAVER_UNIX_PID=$(e2e_saver_unix_pid) || e2e_fail "the saver process was not found"
+}
+
+# Waits up to TIMEOUT seconds (default 10) for a line of FILE that matches
+# the extended regular expression PATTERN and prints the first such line;
+# returns 1 when none appeared.  For logs that helper programs write.
+e2e_wait_line() {
+  local file="$1" pattern="$2" limit="${3:-10}"
+  local deadline=$(($(e2e_now_ms) + limit * 1000))
+  local line
+  while [ "$(e2e_now_ms)" -lt "$deadline" ]; do
+    line=$(grep -E -m 1 -- "$pattern" "$file" 2>/dev/null)
+    if [ -n "$line" ]; then
+      echo "$line"
+      return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+
+# --- Dialogs -------------------------------------------------------------
+# The window titled CAPTION as the inspection helper reports it (ctest gives
+# FIZZLET_INSPECT_WINDOW):
+#   window <enabled> <client width> <client height> <client left> <client top>
+#   control <id> <class> <x> <y> <width> <height> <visible> <value> <text>
+# Status 1 when there is no such window.
+e2e_inspect() {
+  local out
+  out=$(wine "$FIZZLET_INSPECT_WINDOW" "$1" 2>/dev/null </dev/null) || return 1
+  printf '%s\n' "$out" | tr -d '\r'
+}
+
+# Clicks the middle of control ID in the window titled CAPTION.
+e2e_click_control() {
+  local out origin place
+  out=$(e2e_inspect "$1") || return 1
+  origin=$(printf '%s\n' "$out" | awk '$1 == "window" { print $5, $6 }')
+  place=$(printf '%s\n' "$out" | awk -v id="$2" '$1 == "control" && $2 == id { print $4, $5, $6, $7 }')
+  [ -n "$origin" ] && [ -n "$place" ] || return 1
+  local ox oy x y w h
+  read -r ox oy <<<"$origin"
+  read -r x y w h <<<"$place"
+  xdotool mousemove $((ox + x + w / 2)) $((oy + y + h / 2)) click 1
+}
+
+# Sends the window titled CAPTION a close request (WM_CLOSE) from outside.
+e2e_close_request() { wine "$FIZZLET_INSPECT_WINDOW" "$1" close >/dev/null 2>&1 </dev/null; }
+
+# Gives the window titled CAPTION the keyboard (confirmed) and presses the
+# KEYS (xdotool key names) one after the other.
+e2e_press() {
+  local caption="$1"
+  shift
+  e2e_focus "$caption" || e2e_fail "could not give \"$caption\" the keyboard"
+  xdotool key --delay 80 "$@"
+}
+
+# A screenshot named NAME.png in $FIZZLET_E2E_SHOTS/<test name>/ (kept), or
+# in the test's scratch folder when that is not set.
+e2e_shot() {
+  local folder="${FIZZLET_E2E_SHOTS:-$E2E_DIR}/$E2E_NAME"
+  mkdir -p "$folder"
+  e2e_screenshot "$folder/$1.png"
+}
+
+# The stored ("misc") form of a password: each character XOR the key
+# character after its position, written as two letters.
+e2e_scramble() {
+  python3 -c 'import sys
+k = "qeLWN"
+print("".join(chr(ord("z") - (x >> 4)) + chr(ord("a") + (x & 15))
+              for x in (ord(c) ^ ord(k[i % 5]) for i, c in enumerate(sys.argv[1], 1))))' "$1"
+}
+
+# Presses KEY (default a) on the running saver titled CAPTION until its
+# window goes: a key that lands in the last frame of an 80-frame activity
+# window is discarded by design, so up to three tries.  Status 1 when the
+# window stays.
+e2e_end_with_key() {
+  local caption="$1" key="${2:-a}" try
+  for try in 1 2 3; do
+    e2e_press "$caption" "$key"
+    e2e_wait_no_window "$caption" 3 && return 0
+  done
+  return 1
 }

@@ -21,7 +21,7 @@ e2e_note "taskkill: window gone after $ms ms (taskkill start-up included), exit 
 
 e2e_saver_up
 sleep 1.5
-e2e_press alt+F4
+e2e_saver_press alt+F4
 ms=$(e2e_ms_until_gone 1500) || e2e_fail "Alt+F4 did not end the saver"
 e2e_reap_saver
 e2e_note "Alt+F4: window gone after $ms ms"
@@ -29,7 +29,7 @@ e2e_note "Alt+F4: window gone after $ms ms"
 wine reg add 'HKCU\Control Panel\Desktop' /v ScreenSaveUsePassword /d 1 /f >/dev/null 2>&1 </dev/null
 e2e_saver_up
 sleep 1.5
-e2e_press alt+F4
+e2e_saver_press alt+F4
 sleep 1.5
 [ "$(e2e_window_count "$E2E_SAVER_CAPTION")" -eq 1 ] || e2e_fail "Alt+F4 ended a password-protected saver"
 xdotool search --onlyvisible --name "^Screen Saver Password\$" >/dev/null 2>&1 &&

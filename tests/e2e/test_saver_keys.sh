@@ -4,7 +4,7 @@
 # current frame.  The time from the key to the window's disappearance is
 # printed (the aim is under half a second; failed only above 1.5 s so that a busy
 # machine does not make the test flaky).  A key that lands in the last frame
-# of an activity window is discarded by design; e2e_end_with_key then presses once
+# of an activity window is discarded by design; e2e_saver_end_with_key then presses once
 # more.
 set -u
 # shellcheck source=tests/e2e/lib.sh
@@ -28,7 +28,7 @@ e2e_stop_saver
 for key in q space Return Escape; do
   e2e_saver_up
   sleep 1.5
-  ms=$(e2e_end_with_key "$key") || e2e_fail "$key did not end the saver within 1.5 s"
+  ms=$(e2e_saver_end_with_key "$key") || e2e_fail "$key did not end the saver within 1.5 s"
   e2e_note "$key: window gone after $ms ms"
   e2e_reap_saver
 done

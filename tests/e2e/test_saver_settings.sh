@@ -15,7 +15,7 @@ runs_until_key() {  # label [path of fizzlet.scr]
   local lit
   lit=$(e2e_lit_pixels "$1" 0 0 "$E2E_SCREEN_W" "$E2E_SCREEN_H")
   [ "$lit" -ge 100 ] || e2e_fail "$1: nothing is drawn (lit pixels: $lit)"
-  ms=$(e2e_end_with_key x) || e2e_fail "$1: a key did not end the saver"
+  ms=$(e2e_saver_end_with_key x) || e2e_fail "$1: a key did not end the saver"
   e2e_reap_saver
   local rc=$?
   [ "$rc" -eq 0 ] || e2e_fail "$1: the saver exited with code $rc"

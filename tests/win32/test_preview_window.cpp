@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "preview/win32/preview_window.h"
@@ -109,9 +110,9 @@ TEST(PreviewWindow, HandleNumbersNameTheWindowsTheyWereWrittenFor) {
 }
 
 TEST(PreviewWindow, ShowsThePictureFollowsTheSizeAndLeavesOnACloseRequest) {
-  const WindowDc screen(nullptr);
-  const MemorySurface image =
-      MemorySurface::from_resource(GetModuleHandleA(nullptr), IDB_PREVIEW, screen.get());
+  const std::optional<DibImage> resource = load_picture(GetModuleHandleA(nullptr), IDB_PREVIEW);
+  ASSERT_TRUE(resource);
+  const DibSurface image = DibSurface::from_picture(*resource);
   ASSERT_EQ(image.width(), kPreviewPictureWidth);
   ASSERT_EQ(image.height(), kPreviewPictureHeight);
   const Pixels picture = read_pixels(image.dc(), kPreviewPictureWidth, kPreviewPictureHeight);

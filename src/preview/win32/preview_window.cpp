@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <optional>
 #include <utility>
 
 #include "resource_ids.h"
@@ -90,9 +91,8 @@ bool PreviewForm::load(HWND preview_parent) {
   if (form_ == nullptr) return false;
   CreateWindowExA(0, kPictureClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 0,
                   form_, nullptr, instance, this);
-  {
-    const WindowDc screen(nullptr);
-    image_ = MemorySurface::from_resource(instance, IDB_PREVIEW, screen.get());
+  if (const std::optional<DibImage> picture = load_picture(instance, IDB_PREVIEW)) {
+    image_ = DibSurface::from_picture(*picture);
   }
 
   // Form_Load: watch the picture's close requests, size the picture to the

@@ -68,7 +68,7 @@ class PreviewForm {
   HWND preview_parent_ = nullptr;
   HWND form_ = nullptr;
   HWND picture_ = nullptr;
-  MemorySurface image_;  // the still picture (IDB_PREVIEW)
+  DibSurface image_;  // the still picture (IDB_PREVIEW)
   std::unique_ptr<MessageHook> msghook1_;
 };
 

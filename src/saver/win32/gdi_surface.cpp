@@ -19,26 +19,26 @@ void count_created(const void* handle) {
 long live_gdi_objects() { return g_live_gdi_objects.load(); }
 
 void DeleteDc::operator()(HDC dc) const {
-  if (DeleteDC(dc)) --g_live_gdi_objects;
+  if (DeleteDC(dc) && counted) --g_live_gdi_objects;
 }
 
 void DeleteGdiObject::operator()(HGDIOBJ object) const {
-  if (DeleteObject(object)) --g_live_gdi_objects;
+  if (DeleteObject(object) && counted) --g_live_gdi_objects;
 }
 
 UniqueDc own_dc(HDC dc) {
   count_created(dc);
-  return UniqueDc(dc);
+  return UniqueDc(dc, DeleteDc{true});
 }
 
 UniqueBitmap own_bitmap(HBITMAP bitmap) {
   count_created(bitmap);
-  return UniqueBitmap(bitmap);
+  return UniqueBitmap(bitmap, DeleteGdiObject{true});
 }
 
 UniquePalette own_palette(HPALETTE palette) {
   count_created(palette);
-  return UniquePalette(palette);
+  return UniquePalette(palette, DeleteGdiObject{true});
 }
 
 WindowDc::WindowDc(HWND window) : window_(window), dc_(GetDC(window)) { count_created(dc_); }
@@ -97,6 +97,13 @@ DibSurface DibSurface::create(int width, int height) {
   surface.dc_ = std::move(dc);
   surface.bitmap_ = std::move(bitmap);
   surface.selection_ = Selection(surface.dc_.get(), surface.bitmap_.get());
+  return surface;
+}
+
+DibSurface DibSurface::from_picture(const DibImage& picture) {
+  DibSurface surface = create(picture.width, picture.height);
+  surface.bit_blt(0, 0, picture.width, picture.height, SoftwareSurface::from_image(picture), 0, 0,
+                  RasterOp::src_copy);
   return surface;
 }
 

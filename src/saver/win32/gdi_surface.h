@@ -28,10 +28,14 @@ namespace fizzlet::win32 {
 // GetGuiResources answers 0, so the program keeps its own count.
 long live_gdi_objects();
 
+// Deleters; those made by own_dc, own_bitmap and own_palette below also
+// keep the count of live_gdi_objects.
 struct DeleteDc {
+  bool counted = false;
   void operator()(HDC dc) const;
 };
 struct DeleteGdiObject {
+  bool counted = false;
   void operator()(HGDIOBJ object) const;
 };
 
@@ -41,7 +45,7 @@ using UniqueDc = std::unique_ptr<std::remove_pointer_t<HDC>, DeleteDc>;
 using UniqueBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, DeleteGdiObject>;
 using UniquePalette = std::unique_ptr<std::remove_pointer_t<HPALETTE>, DeleteGdiObject>;
 
-// Takes ownership of a freshly created object (null stays null).
+// Takes ownership of a freshly created object (null stays null), counted.
 UniqueDc own_dc(HDC dc);
 UniqueBitmap own_bitmap(HBITMAP bitmap);
 UniquePalette own_palette(HPALETTE palette);
@@ -125,6 +129,9 @@ class DibSurface final : public SoftwareSurface {
 
   // A black width x height surface.
   static DibSurface create(int width, int height);
+  // A surface holding the picture's colours (a 1-bit picture in black and
+  // white, as SoftwareSurface::from_image makes it).
+  static DibSurface from_picture(const DibImage& picture);
 
   HDC dc() const { return dc_.get(); }
   explicit operator bool() const { return bitmap_ != nullptr; }
