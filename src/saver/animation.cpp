@@ -9,8 +9,8 @@ namespace fizzlet {
 
 void Animation::init(int width, int height, const Settings& settings, double number_of_colors,
                      std::uint64_t seed) {
-  init(MotionSettings{settings.total_fizzlet, settings.pop_chance, width, height},
-       number_of_colors, seed);
+  init(MotionSettings{settings.total_fizzlet, settings.pop_chance, width, height}, number_of_colors,
+       seed);
 }
 
 void Animation::init(const MotionSettings& motion, double number_of_colors, std::uint64_t seed) {
@@ -29,8 +29,8 @@ void Animation::frame(const CompositorSurfaces& surfaces) {
 
 void SaverScene::set_up(std::span<const ScreenRect> areas, const Settings& settings,
                         double number_of_colors, std::uint64_t seed) {
-  set_up(areas, MotionSettings{settings.total_fizzlet, settings.pop_chance, 0, 0},
-         number_of_colors, seed);
+  set_up(areas, MotionSettings{settings.total_fizzlet, settings.pop_chance, 0, 0}, number_of_colors,
+         seed);
 }
 
 void SaverScene::set_up(std::span<const ScreenRect> areas, const MotionSettings& motion,
