@@ -112,8 +112,7 @@ class SoftwareSaver {
   // memory of at least width x height pixels that it keeps alive, such as
   // the image its window system reads), else in memory of its own.
   // Several monitors (in screen coordinates) each get an animation of their
-  // own (animation_areas); the kernel tables live on from one start to the
-  // next.
+  // own (animation_areas).
   void start(int width, int height, const MotionSettings& motion, double number_of_colors,
              std::uint64_t seed, std::span<std::uint32_t> black_memory = {},
              std::span<const ScreenRect> monitors = {});
