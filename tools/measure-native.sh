@@ -36,7 +36,7 @@ if [ -z "${FIZZLET:-}" ]; then
 fi
 
 work=$(mktemp -d /tmp/fizzlet-measure-native.XXXXXX)
-Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$work/display" >/dev/null 2>&1 </dev/null &
+Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset 3>"$work/display" >/dev/null 2>&1 </dev/null &
 xvfb=$!
 saver=""
 cleanup() {

@@ -15,7 +15,7 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 
 shots=$(mktemp -d /tmp/fizzlet-shots.XXXXXX)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$shots/.display" >/dev/null 2>&1 </dev/null &
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$shots/.display" >/dev/null 2>&1 </dev/null &
 xvfb=$!
 saver=""
 cleanup() {

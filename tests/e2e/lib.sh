@@ -70,9 +70,9 @@ e2e_start_display() {
     e2e_dual_config "$E2E_DIR/xorg.conf" ${E2E_DUAL_SCREENS:-1024x768 800x600}
     mkdir -p "$E2E_DIR/xorg.conf.d"
     command=(Xorg -config "$E2E_DIR/xorg.conf" -configdir "$E2E_DIR/xorg.conf.d"
-            -logfile "$E2E_DIR/xorg.log" -novtswitch -sharevts -keeptty -noreset)
+            -logfile "$E2E_DIR/xorg.log" -novtswitch -sharevts -keeptty)
   fi
-  setsid "${command[@]}" -nolisten tcp -displayfd 3 3>"$numbers" >/dev/null 2>&1 </dev/null &
+  setsid "${command[@]}" -nolisten tcp -noreset -displayfd 3 3>"$numbers" >/dev/null 2>&1 </dev/null &
   E2E_XVFB_PID=$!
   local _
   for _ in $(seq 100); do

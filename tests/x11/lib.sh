@@ -50,12 +50,15 @@ x11_cleanup() {
 }
 
 # Starts Xvfb on a free display (SCREEN, default 1280x720x24; more arguments
-# go to Xvfb) and waits until it accepts connections.
+# go to Xvfb) and waits until it accepts connections.  -noreset: otherwise
+# the server resets whenever its last client leaves, and a client that
+# connects during that reset is turned away (a short-lived client such as
+# xscreensaver-command racing the daemon's own first connection).
 x11_start_xvfb() {
   local screen="${1:-1280x720x24}"
   shift || true
   : >"$X11_DIR/display"
-  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp "$@" 3>"$X11_DIR/display" \
+  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -noreset "$@" 3>"$X11_DIR/display" \
     >"$X11_DIR/xvfb.log" 2>&1 </dev/null &
   X11_XVFB_PID=$!
   local _
