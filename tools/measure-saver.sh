@@ -80,8 +80,7 @@ awk -v launched="$launched_ms" '
     created = $4 - $2
     printf "start-up (ms since the process was created):"
     for (i = 1; i <= n; i++) printf " %s %d,", names[i], steps[i] - created
-    printf " first frame presented %d; wine was started %d ms before that
-", $2, $3 - launched
+    printf " first frame presented %d; wine was started %d ms before that\n", $2, $3 - launched
   }' "$log"
 echo "at start:  $mem_start; $obj_start"
 echo "after ${seconds} s: $(memory); $(objects)"
@@ -91,5 +90,5 @@ if [ "$long" = 1 ]; then
   echo "after 10 min: $(memory); $(objects)"
 fi
 
-ms=$(e2e_end_with_key space) && echo "a key ended the saver after $ms ms"
+ms=$(e2e_saver_end_with_key space) && echo "a key ended the saver after $ms ms"
 e2e_reap_saver

@@ -523,15 +523,3 @@ print("".join(chr(ord("z") - (x >> 4)) + chr(ord("a") + (x & 15))
               for x in (ord(c) ^ ord(k[i % 5]) for i, c in enumerate(sys.argv[1], 1))))' "$1"
 }
 
-# Presses KEY (default a) on the running saver titled CAPTION until its
-# window goes: a key that lands in the last frame of an 80-frame activity
-# window is discarded by design, so up to three tries.  Status 1 when the
-# window stays.
-e2e_end_with_key() {
-  local caption="$1" key="${2:-a}" try
-  for try in 1 2 3; do
-    e2e_press "$caption" "$key"
-    e2e_wait_no_window "$caption" 3 && return 0
-  done
-  return 1
-}
