@@ -10,18 +10,12 @@
 #include <vector>
 
 #include "saver/surface.h"
+#include "startup/pixel_rect.h"
 
 namespace fizzlet {
 
-// A rectangle in pixels: its top-left corner and its size.
-struct ScreenRect {
-  std::int32_t left = 0;
-  std::int32_t top = 0;
-  std::int32_t width = 0;
-  std::int32_t height = 0;
-  bool empty() const { return width <= 0 || height <= 0; }
-  friend bool operator==(const ScreenRect&, const ScreenRect&) = default;
-};
+// A monitor's or a window's rectangle in pixels.
+using ScreenRect = PixelRect;
 
 // The animation areas of a saver window that covers window (in desktop
 // coordinates, which may be negative left of or above the primary monitor),

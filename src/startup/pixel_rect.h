@@ -1,7 +1,8 @@
 #pragma once
 // A rectangle in whole pixels (left, top, width, height), origin at the
 // top-left, y growing downwards: what the windows of every mode are placed
-// and painted with once twips have been converted.
+// and painted with once twips have been converted, and the monitors'
+// rectangles the saver's animations share out.
 
 #include <cstdint>
 
