@@ -1,7 +1,6 @@
 #include "saver/dib.h"
 
 #include <bit>
-#include <fstream>
 #include <iterator>
 
 namespace fizzlet {
@@ -213,15 +212,6 @@ DibResult decode_bmp(std::span<const std::uint8_t> bytes) {
 
 DibResult decode_packed_dib(std::span<const std::uint8_t> bytes) {
   return decode(Reader(bytes), 0, std::nullopt);
-}
-
-DibResult load_bmp_file(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return fail("cannot open " + path.string());
-  std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(file)),
-                                  std::istreambuf_iterator<char>());
-  if (file.bad()) return fail("cannot read " + path.string());
-  return decode_bmp(bytes);
 }
 
 }  // namespace fizzlet

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # What the Windows packages of one architecture hold, without installing them
 # (the x86 package cannot be installed by this 64-bit-only Wine):
-# - fizzlet.scr is stripped, carries the project's version and imports only
-#   DLLs that every Windows has;
+# - fizzlet.scr is stripped, under 1 MB, carries the project's version and
+#   imports only DLLs that every Windows has;
 # - the zip holds exactly the shipped files and INSTALL.txt (CRLF lines);
 # - the Windows Installer package's tables: the files and where they go, the
 #   screen-saver choice and its property, the version, the upgrade rows; and
@@ -35,7 +35,11 @@ for dll in $imports; do
   echo "$allowed" | tr ' ' '\n' | grep -qx "$dll" || fail "fizzlet.scr imports $dll, which is not part of Windows"
 done
 strings -el "$scr" | grep -qx "$version" || fail "fizzlet.scr's version block does not say $version"
-echo "fizzlet.scr: $(stat -c %s "$scr") bytes, imports $(echo "$imports" | tr '\n' ' ')"
+# About 650 KB today; far more means something heavy came in by accident
+# (the C++ stream library alone is some 600 KB).
+size=$(stat -c %s "$scr")
+[ "$size" -le 1048576 ] || fail "fizzlet.scr is $size bytes: what made it grow past 1 MB?"
+echo "fizzlet.scr: $size bytes, imports $(echo "$imports" | tr '\n' ' ')"
 
 # --- zip ---------------------------------------------------------------------
 [ "$(unzip -Z1 "$zip" | sorted)" = "$(echo "$shipped INSTALL.txt" | sorted)" ] ||
