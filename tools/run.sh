@@ -38,8 +38,7 @@ done
 # End it as a user would: a typed character in the saver window.
 ended=no
 if [ -n "$(e2e_windows "$E2E_SAVER_CAPTION")" ]; then
-  e2e_press space
-  e2e_wait_no_window "$E2E_SAVER_CAPTION" 5 && ended=yes
+  e2e_saver_end_with_key space >/dev/null && ended=yes
 fi
 e2e_screenshot "$E2E_SHOTS/shot-after.png"
 echo "Saver window gone after the key press: $ended"

@@ -42,6 +42,15 @@ preset linux-asan yes
 step "Windows x86_64 build and tests under Wine"
 preset windows yes
 
+step "the README's run commands, headless"
+# What a newcomer runs first: each must show the saver and end it with a key.
+for native in "" --native; do
+  output=$(env -u DISPLAY tools/run.sh $native 2>&1)
+  echo "$output" | grep -E "^(Running|Saver|Screenshots)"
+  echo "$output" | grep -Eq "(Saver window gone|Saver ended) after the key press: yes" ||
+    failed+=("tools/run.sh $native")
+done
+
 step "Windows i686 build and packages"
 # The saver and its packages: the other tests cannot run here (64-bit Wine
 # only), and the x86_64 build has already compiled and run them; ctest runs
