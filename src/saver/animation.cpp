@@ -21,10 +21,10 @@ void Animation::init(const MotionSettings& motion, double number_of_colors, std:
 }
 
 void Animation::frame(const CompositorSurfaces& surfaces) {
-  blit_old_sprites(sprites_, surfaces);
-  move_sprites(sprites_, motion_, random_);
-  blit_new_sprites(sprites_, surfaces);
-  blit_flicker_free(sprites_, surfaces);
+  erase(surfaces);
+  move();
+  draw(surfaces);
+  present(surfaces);
 }
 
 void SaverScene::set_up(std::span<const ScreenRect> areas, const Settings& settings,

@@ -39,7 +39,6 @@ class Animation {
   void draw(const CompositorSurfaces& surfaces) const { blit_new_sprites(sprites_, surfaces); }
   void present(const CompositorSurfaces& surfaces) const { blit_flicker_free(sprites_, surfaces); }
 
-
   // Copies the whole clean background over the screen (the saver window's
   // full repaint).
   static void repaint(const CompositorSurfaces& surfaces);

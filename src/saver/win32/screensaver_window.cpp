@@ -94,6 +94,12 @@ struct CloseFile {
 };
 using UniqueFile = std::unique_ptr<std::FILE, CloseFile>;
 
+// One "e <ms> <what>" line of the frame log.
+void write_event(std::FILE* file, const char* what) {
+  std::fprintf(file, "e %lu %s\n", static_cast<unsigned long>(timeGetTime()), what);
+  std::fflush(file);
+}
+
 // Milliseconds since 1970 of a FILETIME (100 ns since 1601).
 std::uint64_t unix_ms(const FILETIME& time) {
   const std::uint64_t ticks = (std::uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime;
@@ -184,9 +190,7 @@ class FrameLog {
   explicit operator bool() const { return file_ != nullptr; }
 
   void event(const char* what) {
-    if (!file_) return;
-    std::fprintf(file_.get(), "e %lu %s\n", static_cast<unsigned long>(timeGetTime()), what);
-    std::fflush(file_.get());
+    if (file_) write_event(file_.get(), what);
   }
 
  private:
@@ -625,7 +629,7 @@ void show_screensaver(ProcessValues& process, Settings& settings, SettingsStore&
 
 void note_in_frame_log(const char* text) {
   const UniqueFile file(open_frame_log());
-  if (file) std::fprintf(file.get(), "e %lu %s\n", static_cast<unsigned long>(timeGetTime()), text);
+  if (file) write_event(file.get(), text);
 }
 
 }  // namespace fizzlet::win32
