@@ -54,6 +54,12 @@ std::optional<std::int16_t> parse_ranged(std::string_view text, int low, int hig
 
 std::string quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
+std::string bad_window_id(std::string_view source, std::string_view text) {
+  return std::string(source) +
+         " must be a window id in decimal or 0x hexadecimal, at most 0x1fffffff (got " +
+         quoted(text) + ")";
+}
+
 }  // namespace
 
 std::optional<std::uint64_t> parse_window_id(std::string_view text) {
@@ -64,7 +70,8 @@ std::optional<std::uint64_t> parse_window_id(std::string_view text) {
   }
   std::uint64_t id = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), id, base);
-  if (text.empty() || error != std::errc{} || end != text.data() + text.size() || id == 0) {
+  if (text.empty() || error != std::errc{} || end != text.data() + text.size() || id == 0 ||
+      id > kMaxWindowId) {
     return std::nullopt;
   }
   return id;
@@ -120,8 +127,7 @@ SaverOptionsResult parse_saver_options(std::span<const std::string_view> argumen
       if (!text) return result;
       const auto id = parse_window_id(*text);
       if (!id) {
-        result.error = "-window-id must be a window id in decimal or 0x hexadecimal (got " +
-                       quoted(*text) + ")";
+        result.error = bad_window_id("-window-id", *text);
         return result;
       }
       o.window_id = *id;
@@ -155,9 +161,18 @@ SaverOptionsResult parse_saver_options(std::span<const std::string_view> argumen
   }
 
   // Under the xscreensaver daemon the variable names the window to draw in;
-  // like xscreensaver's own programs, "-root" then means that window.
-  const auto daemon_window =
-      xscreensaver_window ? parse_window_id(*xscreensaver_window) : std::nullopt;
+  // like xscreensaver's own programs, "-root" then means that window.  An
+  // empty variable counts as unset; anything else that names no window is
+  // refused rather than quietly drawing somewhere else.
+  std::optional<std::uint64_t> daemon_window;
+  const bool daemon_window_used = asked == Asked::root || asked == Asked::nothing;
+  if (daemon_window_used && xscreensaver_window && !xscreensaver_window->empty()) {
+    daemon_window = parse_window_id(*xscreensaver_window);
+    if (!daemon_window) {
+      result.error = bad_window_id("$XSCREENSAVER_WINDOW", *xscreensaver_window);
+      return result;
+    }
+  }
   switch (asked) {
     case Asked::window:
       o.placement = Placement::window;

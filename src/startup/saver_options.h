@@ -54,11 +54,17 @@ struct SaverOptionsResult {
 //   -root                the daemon's window from $XSCREENSAVER_WINDOW when
 //                        that is a window id, else the root window;
 //   none of these        $XSCREENSAVER_WINDOW when set, else a window of its own.
+// A set, non-empty $XSCREENSAVER_WINDOW that is needed and names no window is
+// refused like a bad -window-id.
 SaverOptionsResult parse_saver_options(std::span<const std::string_view> arguments,
                                        std::optional<std::string_view> xscreensaver_window);
 
+// X resource ids have 29 bits; a larger number would be cut to another window.
+inline constexpr std::uint64_t kMaxWindowId = 0x1fffffff;
+
 // A window id written in decimal or in hexadecimal after "0x" (or "0X");
-// nothing for anything else, zero included (no window has id 0).
+// nothing for anything else, zero and ids above kMaxWindowId included (no
+// window has id 0).
 std::optional<std::uint64_t> parse_window_id(std::string_view text);
 
 // The settings as the command line overrides them (the store is not touched).

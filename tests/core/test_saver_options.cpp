@@ -34,9 +34,12 @@ TEST(SaverOptions, PlacementFromOptionsAndTheDaemonsWindow) {
       // ...but not over an explicit window or --fullscreen.
       {{"-window-id", "77"}, "0x400001", Placement::window, 77},
       {{"--fullscreen"}, "0x400001", Placement::own_window, 0},
-      // A variable that names no window is ignored.
+      // An empty variable counts as unset, and one that is not needed is not read.
       {{"-root"}, "", Placement::root, 0},
-      {{}, "junk", Placement::own_window, 0},
+      {{}, "", Placement::own_window, 0},
+      {{"--fullscreen"}, "junk", Placement::own_window, 0},
+      {{"-window-id", "0x1fffffff"}, "0x20000000", Placement::window, 0x1fffffff},
+      {{}, "536870911", Placement::window, 0x1fffffff},
       // The last placement option counts.
       {{"-window-id", "5", "-root"}, std::nullopt, Placement::root, 5},
       {{"-root", "--fullscreen"}, std::nullopt, Placement::own_window, 0},
@@ -82,6 +85,7 @@ TEST(SaverOptions, BadCommandLinesAreRefusedWithAReason) {
   struct Case {
     std::vector<std::string_view> arguments;
     std::string_view reason;
+    std::optional<std::string_view> daemon_window = std::nullopt;
   };
   const Case cases[] = {
       {{"-count", "0"}, "-count must be a whole number from 1 to 100 (got \"0\")"},
@@ -99,6 +103,13 @@ TEST(SaverOptions, BadCommandLinesAreRefusedWithAReason) {
       {{"-window-id", "0x"}, "-window-id must be a window id"},
       {{"-window-id", "-5"}, "-window-id must be a window id"},
       {{"-window-id", "0x1g"}, "-window-id must be a window id"},
+      // X ids have 29 bits: a larger id must not be cut down to another window.
+      {{"-window-id", "0x20000000"}, "at most 0x1fffffff (got \"0x20000000\")"},
+      {{"-window-id", "0x100000001"}, "-window-id must be a window id"},
+      {{"-window-id", "18446744073709551616"}, "-window-id must be a window id"},
+      {{}, "$XSCREENSAVER_WINDOW must be a window id", "junk"},
+      {{"-root"}, "$XSCREENSAVER_WINDOW must be a window id", "0x1000001e3"},
+      {{}, "(got \"536870912\")", "536870912"},
       {{"-root=1"}, "-root takes no value"},
       {{"-speed", "3"}, "unknown option \"-speed\""},
       {{"-"}, "unexpected argument \"-\""},
@@ -106,13 +117,11 @@ TEST(SaverOptions, BadCommandLinesAreRefusedWithAReason) {
       {{"file.txt"}, "unexpected argument \"file.txt\""},
   };
   for (const Case& c : cases) {
-    const auto result = parse(c.arguments);
+    const auto result = parse(c.arguments, c.daemon_window);
     EXPECT_FALSE(result.ok()) << c.reason;
     EXPECT_NE(result.error.find(c.reason), std::string::npos) << result.error;
   }
   EXPECT_EQ(parse_window_id("0XFF"), 255u);
-  EXPECT_EQ(parse_window_id("18446744073709551615"), UINT64_MAX);
-  EXPECT_EQ(parse_window_id("18446744073709551616"), std::nullopt);
 }
 
 }  // namespace

@@ -29,10 +29,14 @@ done <<'EOF_CASES'
 -pop-chance 0x10|from 1 to 50
 -window-id nowindow|-window-id must be a window id
 -window-id 0|-window-id must be a window id
+-window-id 0x1000001e3|at most 0x1fffffff
 -music=1|-music takes no value
 -speed 3|unknown option "-speed"
 extra|unexpected argument "extra"
 EOF_CASES
+XSCREENSAVER_WINDOW=junk "$FIZZLET" -root 2>"$X11_DIR/err"
+[ $? -eq 2 ] && grep -q '^fizzlet: \$XSCREENSAVER_WINDOW must be a window id' "$X11_DIR/err" ||
+  x11_fail "a garbage \$XSCREENSAVER_WINDOW: '$(cat "$X11_DIR/err")'"
 cmp -s "$ini" "$X11_DIR/before.ini" || x11_fail "a refused command line changed the settings file"
 [ "$(ls -A "$(dirname "$ini")")" = "fizzlet.ini" ] || x11_fail "files left beside the settings"
 
