@@ -117,11 +117,12 @@ void SoftwareSaver::start(int width, int height, const MotionSettings& motion,
   scene_.set_up(areas, motion, number_of_colors, seed);
 }
 
-void SoftwareSaver::redraw(Surface& screen) {
-  const CompositorSurfaces s = surfaces(screen);
-  Animation::repaint(s);
-  scene_.present(s);
+void SaverScene::redraw(const CompositorSurfaces& window) const {
+  Animation::repaint(window);
+  present(window);
 }
+
+void SoftwareSaver::redraw(Surface& screen) { scene_.redraw(surfaces(screen)); }
 
 HeadlessSaver::HeadlessSaver(int width, int height, const DibImage& sprite_sheet,
                              const DibImage& mask_sheet)

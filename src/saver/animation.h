@@ -1,8 +1,8 @@
 #pragma once
 // The animation as one object: set up once, then one call per frame that runs
-// erase -> move -> draw -> present over the host's surfaces.  The Windows
-// saver window and any other host (the headless renderer, a Linux port) stay
-// thin: they own the surfaces and the timing, this owns the kernels.
+// erase -> move -> draw -> present over the given surfaces.  SaverScene puts
+// one animation on each monitor; the saver session (session.h) and the
+// headless renderer run scenes, the window hosts only give them a screen.
 
 #include <cstdint>
 #include <optional>
@@ -80,6 +80,10 @@ class SaverScene {
   void frame(const CompositorSurfaces& window);
   // Only the present step again, every animation over its own area.
   void present(const CompositorSurfaces& window) const;
+  // The whole current frame again, for a screen that has lost its picture
+  // (an exposed window): the clean background, then each kernel's rectangle
+  // from the work surface, which holds nothing else.
+  void redraw(const CompositorSurfaces& window) const;
 
   std::size_t size() const { return parts_.size(); }
   const ScreenRect& area(std::size_t i) const { return parts_[i].area; }
@@ -119,10 +123,7 @@ class SoftwareSaver {
   void frame(Surface& screen) { scene_.frame(surfaces(screen)); }
   // The clean background over the whole screen.
   void repaint(Surface& screen) { Animation::repaint(surfaces(screen)); }
-  // The whole current frame again, for a screen that has lost its picture
-  // (an exposed window): the clean background, then each kernel's rectangle
-  // from the work surface, which holds nothing else.  Only the kernels'
-  // pixels need to travel.
+  // The whole current frame again (SaverScene::redraw).
   void redraw(Surface& screen);
 
   int width() const { return work_.width(); }

@@ -1,7 +1,9 @@
 #include "saver/music.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstddef>
+#include <random>
 
 namespace fizzlet {
 
@@ -26,6 +28,13 @@ void Music::init_music(const RandomUnit& random) {
   if (!(r >= 0.0 && r < 1.0)) r = 0.0;  // a faulty source must not leave the list
   music_index_ = static_cast<std::int32_t>(std::floor(r * music_count_)) + 1;
   if (music_index_ > music_count_) music_index_ = music_count_;
+}
+
+void Music::init_music_at_random() {
+  std::mt19937 generator(
+      static_cast<std::uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  init_music([&] { return unit(generator); });
 }
 
 void Music::handle_music(const Settings& settings, const std::string& app_folder) {

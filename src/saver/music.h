@@ -1,14 +1,15 @@
 #pragma once
 // Background music: the list of the ten pieces, the choice of the next one and
-// the commands given to the MIDI player.  Portable; the Windows player (MCI)
-// is in win32/mci_player.h.
+// the commands given to the MIDI player.  Portable; each host has its player:
+// MCI on Windows (win32/mci_player.h), FluidSynth on X11 (x11/fluid_music.h),
+// each behind a SaverMusicControl that the saver session drives.
 //
-// How the saver window drives it:
+// How the saver session drives it:
 //   init_music()            once when the window loads
 //   handle_music()          once per frame, after the frame wait
 //   MMControl1_StatusUpdate()  whenever the player may have changed state
-//                           (the Windows layer calls it on MM_MCINOTIFY and on
-//                           a periodic timer, see win32/mci_player.h)
+//                           (the Windows player calls it on MM_MCINOTIFY and
+//                           on a periodic timer, the X11 one every frame)
 //   music_off()             first thing when the window unloads
 //
 // A piece that cannot be opened or started is skipped: the next frame tries
@@ -56,6 +57,8 @@ class Music {
 
   // Fills the list and picks the random start slot (1..10) from random().
   void init_music(const RandomUnit& random);
+  // The same with a generator seeded from the clock.
+  void init_music_at_random();
   // Starts the next piece when music is on and none plays.
   void handle_music(const Settings& settings, const std::string& app_folder);
   // Asks the player for its mode; "stopped", or a device that is not open
@@ -82,6 +85,17 @@ class Music {
   std::int32_t failures_in_a_row_ = 0;
   bool gave_up_ = false;
   bool switched_off_ = false;
+};
+
+// A host's music as the saver session drives it: Music over the host's own
+// player, with whatever that player needs around it (its folder, a start in
+// the background, a status timer).
+class SaverMusicControl {
+ public:
+  virtual ~SaverMusicControl() = default;
+  virtual void init_music(const Settings& settings) = 0;
+  virtual void handle_music(const Settings& settings) = 0;
+  virtual void music_off(const Settings& settings) = 0;
 };
 
 }  // namespace fizzlet

@@ -287,11 +287,7 @@ SaverMusic::SaverMusic(std::string soundfont) : soundfont_(std::move(soundfont))
 SaverMusic::~SaverMusic() = default;
 
 void SaverMusic::init_music(const Settings& settings) {
-  const auto seed = static_cast<std::uint32_t>(
-      std::chrono::steady_clock::now().time_since_epoch().count());
-  std::mt19937 generator(seed);
-  std::uniform_real_distribution<double> unit(0.0, 1.0);
-  music_.init_music([&] { return unit(generator); });
+  music_.init_music_at_random();
   if (!audio_enabled(settings)) return;
   const auto& pieces = music_.music_files();
   std::string searched;

@@ -4,15 +4,12 @@
 // through the desktop's sound server (PulseAudio, which PipeWire also
 // serves, else ALSA).
 //
-// Integration in the saver (all on its one thread):
-//   SaverMusic music(soundfont);
-//   Form_Load:   music.init_music(settings);   random start; with music on,
-//                                              finds the pieces (beside the
-//                                              program, or where it is
-//                                              installed) and starts the
-//                                              synthesizer in the background
-//   each frame:  music.handle_music(settings); status update, next piece
-//   Form_Unload: music.music_off(settings);
+// The saver session drives it (all on its one thread):
+//   init_music(settings)    random start; with music on, finds the pieces
+//                           (beside the program, or where it is installed)
+//                           and starts the synthesizer in the background
+//   handle_music(settings)  each frame: status update, next piece
+//   music_off(settings)     when the window unloads
 //
 // Loading FluidSynth and a SoundFont and opening a sound device take from a
 // tenth of a second to several, so they happen on a thread of their own while
@@ -58,7 +55,7 @@ class FluidPlayer final : public MusicPlayer {
   std::unique_ptr<Piece> piece_;
 };
 
-class SaverMusic {
+class SaverMusic final : public SaverMusicControl {
  public:
   // What the background start gives: the synthesizer, or why there is none.
   struct Started {
@@ -68,13 +65,13 @@ class SaverMusic {
 
   // soundfont: the -soundfont option, or empty for the standard places.
   explicit SaverMusic(std::string soundfont);
-  ~SaverMusic();
+  ~SaverMusic() override;
   SaverMusic(const SaverMusic&) = delete;
   SaverMusic& operator=(const SaverMusic&) = delete;
 
-  void init_music(const Settings& settings);
-  void handle_music(const Settings& settings);
-  void music_off(const Settings& settings);
+  void init_music(const Settings& settings) override;
+  void handle_music(const Settings& settings) override;
+  void music_off(const Settings& settings) override;
   const Music& music() const { return music_; }
 
  private:
