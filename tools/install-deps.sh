@@ -14,7 +14,7 @@ packages=(
   python3
   wixl msitools unzip
   dpkg-dev file lintian
-  libx11-dev libxext-dev libfluidsynth-dev timgm6mb-soundfont xscreensaver
+  libx11-dev libxext-dev libxrandr-dev libxinerama-dev libfluidsynth-dev timgm6mb-soundfont xscreensaver
 )
 missing=()
 for p in "${packages[@]}"; do

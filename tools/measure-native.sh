@@ -54,13 +54,13 @@ export XDG_CONFIG_HOME="$work/config"
 log="$work/frames.log"
 music_args=(-no-music)
 [ "$music" = 1 ] && music_args=(-music)
-started_ns=$(date +%s%N)
+started_ms=$(date +%s%3N)
 FIZZLET_FRAME_LOG="$log" FIZZLET_AUDIO_FILE="$work/music.wav" \
   "$FIZZLET" --fullscreen -count "$kernels" -pop-chance "$pop" "${music_args[@]}" \
   2>"$work/saver.err" </dev/null &
 saver=$!
 for _ in $(seq 100); do grep -q '^presented' "$log" 2>/dev/null && break; sleep 0.05; done
-presented_ns=$(awk '$1 == "presented" {print $2}' "$log")
+presented_ms=$(awk '$1 == "presented" {print $3}' "$log")
 
 ticks() { awk '{print $14 + $15}' "/proc/$1/stat" 2>/dev/null || echo 0; }
 hz=$(getconf CLK_TCK)
@@ -78,7 +78,7 @@ last_line=$(wc -l <"$log")
 
 share() { awk -v t="$1" -v hz="$hz" -v ms="$elapsed_ms" 'BEGIN {printf "%.2f %%", 100 * t / hz / (ms / 1000)}'; }
 echo "Native fizzlet: $kernels kernels, pop chance $pop, music $music, ${size}, ${seconds} s"
-echo "start to first frame shown: $(((presented_ns - started_ns) / 1000000)) ms"
+echo "start to first frame shown: $((presented_ms - started_ms)) ms"
 echo "CPU of the saver process:   $(share $((s1 - s0))) of one core"
 echo "CPU of Xvfb (X server):     $(share $((x1 - x0)))"
 sed -n "$((first_line + 1)),${last_line}p" "$log" | tools/frame-stats.sh

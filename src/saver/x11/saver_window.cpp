@@ -12,13 +12,12 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <ctime>
 #include <fstream>
 #include <memory>
 #include <optional>
 
-#include "saver/animation.h"
-#include "saver/frame_loop.h"
+#include "saver/compositor.h"
+#include "saver/session.h"
 #include "saver/x11/fluid_music.h"
 #include "saver/x11/image_screen.h"
 #include "saver/x11/sheet_images.h"
@@ -31,17 +30,11 @@ namespace {
 // menu that is open, for instance); it is tried again for this long.
 constexpr int kGrabAttempts = 20;
 constexpr int kGrabRetryMs = 50;
-constexpr std::uint64_t kResourceSampleFrames = 1000;
 
 std::uint32_t steady_ms() {
   const auto now = std::chrono::steady_clock::now().time_since_epoch();
   return static_cast<std::uint32_t>(
       std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
-}
-
-std::uint64_t clock_seed() {
-  return static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
-         (static_cast<std::uint64_t>(getpid()) << 48);
 }
 
 std::string hex_id(std::uint64_t id) {
@@ -77,7 +70,8 @@ class SignalWatch {
   bool caught() {
     signalfd_siginfo info{};
     bool any = false;
-    while (fd_ >= 0 && read(fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) any = true;
+    while (fd_ >= 0 && read(fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info))
+      any = true;
     return any;
   }
 
@@ -85,51 +79,6 @@ class SignalWatch {
   sigset_t set_{};
   sigset_t previous_{};
   int fd_ = -1;
-};
-
-// Instrumentation for the figures script, off unless kFrameLogVariable names
-// a file.
-class FrameLog {
- public:
-  FrameLog() {
-    if (const char* path = std::getenv(kFrameLogVariable); path != nullptr && *path != '\0') {
-      file_.reset(std::fopen(path, "a"));
-    }
-  }
-
-  void frame(std::uint32_t start_ms) {
-    if (!file_) return;
-    if (frames_ % kResourceSampleFrames == 0) {
-      std::ifstream statm("/proc/self/statm");
-      long pages = 0, resident = 0;
-      statm >> pages >> resident;
-      std::fprintf(file_.get(), "r %llu %lu %ld\n", static_cast<unsigned long long>(frames_),
-                   static_cast<unsigned long>(start_ms), resident * (sysconf(_SC_PAGESIZE) / 1024));
-    }
-    std::fprintf(file_.get(), "f %lu\n", static_cast<unsigned long>(start_ms));
-    std::fflush(file_.get());  // the figures script reads the log while the saver runs
-    ++frames_;
-  }
-
-  // After the first frame: waits until the server has drawn it.
-  void presented(Display* display) {
-    if (!file_ || presented_) return;
-    presented_ = true;
-    XSync(display, False);
-    timespec now{};
-    clock_gettime(CLOCK_REALTIME, &now);
-    std::fprintf(file_.get(), "presented %lld%09ld\n", static_cast<long long>(now.tv_sec),
-                 now.tv_nsec);
-    std::fflush(file_.get());
-  }
-
- private:
-  struct Close {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-  };
-  std::unique_ptr<std::FILE, Close> file_;
-  std::uint64_t frames_ = 0;
-  bool presented_ = false;
 };
 
 struct Sheets {
@@ -144,15 +93,18 @@ std::optional<Sheets> decode_sheets() {
   return Sheets{std::move(*sprite.image), std::move(*mask.image)};
 }
 
-class SaverWindow final : public FrameHost {
+// The saver's X11 window system: the window to draw in (a full-screen one of
+// its own, the root window, or another program's), its events, the pointer
+// and keyboard grabs; the session does the rest.
+class SaverWindow final : public SaverHost {
  public:
-  SaverWindow(Display* display, const SaverOptions& options, Settings& settings,
-              SaverMusic& music, const Sheets& sheets)
+  SaverWindow(Display* display, const SaverOptions& options, Settings& settings, SaverMusic& music,
+              const Sheets& sheets)
       : display_(display),
         options_(options),
-        settings_(settings),
         music_(music),
-        saver_(sheets.sprite, sheets.mask) {}
+        session_(*this, settings, keep_, &sheets.sprite, &sheets.mask,
+                 SessionOptions{false, nullptr, frame_log_path()}) {}
 
   int run() {
     std::string error;
@@ -160,38 +112,38 @@ class SaverWindow final : public FrameHost {
       std::fprintf(stderr, "fizzlet: %s\n", error.c_str());
       return kExitCannotRun;
     }
-    form_load();
-    if (!set_up(width_, height_, error)) {
-      std::fprintf(stderr, "fizzlet: %s\n", error.c_str());
-      form_unload();
-      return kExitCannotRun;
-    }
-    main_loop(flags_, activity_window_, *this);
-    form_unload();
-    return kExitDone;
+    session_.load();
+    if (own_window_) show_and_grab();
+    session_.first_activation();
+    const bool set_up = session_.set_up({0, 0, width_, height_});
+    if (set_up) session_.run();
+    if (!session_.error().empty()) std::fprintf(stderr, "fizzlet: %s\n", session_.error().c_str());
+    session_.unload();
+    release();
+    return set_up ? kExitDone : kExitCannotRun;
   }
 
-  // FrameHost
-  bool saver_running() const override { return running_; }
-  std::uint32_t read_time_ms() override { return steady_ms(); }
-  void compose_frame(std::uint32_t frame_start_ms) override {
-    if (resized_) {
-      resized_ = false;
-      std::string error;
-      if (!set_up(resized_width_, resized_height_, error)) {
-        std::fprintf(stderr, "fizzlet: %s\n", error.c_str());
-        running_ = false;
-        return;
-      }
-    }
-    frame_log_.frame(frame_start_ms);
-    screen_->prepare_to_draw();
-    saver_.frame(*screen_);
-    screen_->end_batch();
-    frame_log_.presented(display_);
+  // SaverHost
+  std::optional<ScreenSurfaces> open_screen(int width, int height, std::string& error) override {
+    auto screen = ImageScreen::create(display_, target_, visual_, depth_, width, height, error);
+    if (!screen) return std::nullopt;
+    ScreenSurfaces made = memory_surfaces(*screen, width, height, screen->drawing_memory());
+    screen_ = std::move(screen);
+    return made;
   }
+  double number_of_colors() override { return get_numberofcolors(depth_, 1); }
+  // A window of the saver's own or the root window covers every monitor; a
+  // window that another program gave (the daemon's, one per monitor) is one.
+  std::vector<ScreenRect> monitors() override {
+    if (options_.placement == Placement::window) return {};
+    return list_monitors(display_, RootWindow(display_, DefaultScreen(display_)));
+  }
+  void begin_drawing() override { screen_->prepare_to_draw(); }
+  void end_drawing() override { screen_->end_batch(); }
+  void wait_until_shown() override { XSync(display_, False); }
+  std::uint32_t read_time_ms() override { return steady_ms(); }
   void process_pending_events() override {
-    if (signals_.caught()) running_ = false;
+    if (signals_.caught()) session_.stop();
     while (XPending(display_) > 0) {
       XEvent event{};
       XNextEvent(display_, &event);
@@ -200,7 +152,7 @@ class SaverWindow final : public FrameHost {
     if (const auto error = take_x_error();
         error && error->resource == target_ &&
         (error->error_code == BadWindow || error->error_code == BadDrawable)) {
-      running_ = false;  // the window went before its destruction was reported
+      session_.stop();  // the window went before its destruction was reported
     }
   }
   void wait_for_events(std::uint32_t timeout_ms) override {
@@ -209,14 +161,20 @@ class SaverWindow final : public FrameHost {
     pollfd watched[] = {{ConnectionNumber(display_), POLLIN, 0}, {signals_.fd(), POLLIN, 0}};
     poll(watched, 2, static_cast<int>(timeout_ms));
   }
-  // Locking and passwords on X11 belong to the screen saver daemon.
-  bool password_enabled() override { return false; }
-  void show_password_dialog() override {}
-  void repaint_from_copy() override {
-    saver_.repaint(*screen_);
-    screen_->end_batch();
+  SaverMusicControl& music() override { return music_; }
+  // The saver's own window has an empty cursor from its creation; another
+  // program's window keeps the cursor its owner gave it.
+  void set_cursor_visible(bool) override {}
+  SeedValues seed_values() override {
+    return {static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()),
+            static_cast<std::uint64_t>(getpid())};
   }
-  void handle_music() override { music_.handle_music(settings_); }
+  ResourceSample resource_sample() override {
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0, resident = 0;
+    statm >> pages >> resident;
+    return {{"resident_kB", static_cast<std::uint64_t>(resident * (sysconf(_SC_PAGESIZE) / 1024))}};
+  }
 
  private:
   // Finds or makes the window to draw in; false with the reason in error.
@@ -273,8 +231,8 @@ class SaverWindow final : public FrameHost {
     attributes.override_redirect = True;
     attributes.background_pixel = BlackPixel(display_, screen);
     attributes.cursor = blank_cursor_.get();
-    attributes.event_mask = StructureNotifyMask | ExposureMask | KeyPressMask |
-                            PointerMotionMask | ButtonPressMask;
+    attributes.event_mask =
+        StructureNotifyMask | ExposureMask | KeyPressMask | PointerMotionMask | ButtonPressMask;
     own_window_ = OwnedWindow(
         display_,
         XCreateWindow(display_, root, 0, 0, static_cast<unsigned>(width_),
@@ -287,44 +245,38 @@ class SaverWindow final : public FrameHost {
     XSetClassHint(display_, target_, &class_hint);
   }
 
-  // Form_Load: the window shows, the pointer hides, the music list is ready.
-  void form_load() {
-    running_ = true;
-    flags_.activity_threshold = kActivityThreshold;
-    music_.init_music(settings_);
-    if (!own_window_) return;
-
-    // Mouse-move notifications at the position where the pointer rests now
-    // are not movement.
+  // The saver's own window shows, above all others, and takes every key and
+  // all pointer movement, wherever the pointer is; the pointer stays hidden
+  // over other windows too.  Notifications at the position where the
+  // pointer rests now are not movement.
+  void show_and_grab() {
     Window root = 0, child = 0;
     int root_x = 0, root_y = 0, x = 0, y = 0;
     unsigned mask = 0;
     if (XQueryPointer(display_, target_, &root, &child, &root_x, &root_y, &x, &y, &mask)) {
-      mouse_filter_ = MouseMoveFilter(PointerPosition{root_x, root_y});
+      session_.pointer_rests_at(PointerPosition{root_x, root_y});
     }
     XMapRaised(display_, target_);
     XEvent event{};
     XIfEvent(display_, &event, &is_map_notify, reinterpret_cast<XPointer>(&target_));
-    // All keys and pointer movement come here, wherever the pointer is, and
-    // the pointer stays hidden over other windows too.
-    for (int attempt = 0; attempt < kGrabAttempts; ++attempt) {
-      if (XGrabKeyboard(display_, target_, False, GrabModeAsync, GrabModeAsync, CurrentTime) ==
-          GrabSuccess) {
-        keyboard_grabbed_ = true;
-        break;
-      }
-      poll(nullptr, 0, kGrabRetryMs);
-    }
+    keyboard_grabbed_ = retry_grab([&] {
+      return XGrabKeyboard(display_, target_, False, GrabModeAsync, GrabModeAsync, CurrentTime);
+    });
     if (!keyboard_grabbed_) XSetInputFocus(display_, target_, RevertToParent, CurrentTime);
+    pointer_grabbed_ = retry_grab([&] {
+      return XGrabPointer(display_, target_, False,
+                          PointerMotionMask | ButtonPressMask | ButtonReleaseMask, GrabModeAsync,
+                          GrabModeAsync, None, blank_cursor_.get(), CurrentTime);
+    });
+  }
+
+  template <typename Grab>
+  static bool retry_grab(Grab grab) {
     for (int attempt = 0; attempt < kGrabAttempts; ++attempt) {
-      if (XGrabPointer(display_, target_, False,
-                       PointerMotionMask | ButtonPressMask | ButtonReleaseMask, GrabModeAsync,
-                       GrabModeAsync, None, blank_cursor_.get(), CurrentTime) == GrabSuccess) {
-        pointer_grabbed_ = true;
-        break;
-      }
+      if (grab() == GrabSuccess) return true;
       poll(nullptr, 0, kGrabRetryMs);
     }
+    return false;
   }
 
   static Bool is_map_notify(Display*, XEvent* event, XPointer window) {
@@ -332,36 +284,13 @@ class SaverWindow final : public FrameHost {
            event->xmap.window == *reinterpret_cast<const Window*>(window);
   }
 
-  // The set-up for a width x height window (again after a change of size):
-  // black surfaces and window, the sprites set up, a repaint at the end of
-  // the first frame.
-  bool set_up(int width, int height, std::string& error) {
-    flags_.exit_requested = 0;
-    flags_.activity_count = 0;
-    flags_.password_dialog_open = 0;
-    flags_.screen_width_px = width;
-    flags_.screen_height_px = height;
-    // The new image first: should it fail, the saver still has the old one.
-    auto screen = ImageScreen::create(display_, target_, visual_, depth_, width, height, error);
-    if (!screen) return false;
-    saver_.start(width, height,
-                 MotionSettings{settings_.total_fizzlet, settings_.pop_chance, width, height},
-                 get_numberofcolors(depth_, 1), clock_seed(), screen->drawing_memory());
-    screen_ = std::move(screen);
-    repaint_from_copy();
-    flags_.repaint_requested = 1;
-    return true;
-  }
-
-  // Form_Unload: the music stops, the pointer and keyboard are given back.
-  void form_unload() {
-    music_.music_off(settings_);
+  // The pointer and keyboard are given back, the windows go.
+  void release() {
     if (keyboard_grabbed_) XUngrabKeyboard(display_, CurrentTime);
     if (pointer_grabbed_) XUngrabPointer(display_, CurrentTime);
     screen_.reset();
     own_window_.reset();
     XSync(display_, False);
-    running_ = false;
   }
 
   void handle(const XEvent& event) {
@@ -370,36 +299,34 @@ class SaverWindow final : public FrameHost {
         // The whole window again from the current frame, once the server
         // has said everything that needs it.
         if (event.xexpose.window == target_ && event.xexpose.count == 0 && screen_) {
-          saver_.redraw(*screen_);
-          screen_->end_batch();
+          session_.redraw();
         }
         break;
       case ConfigureNotify:
         if (event.xconfigure.window == target_ && !own_window_ &&
             (event.xconfigure.width != width_ || event.xconfigure.height != height_)) {
-          width_ = resized_width_ = event.xconfigure.width;
-          height_ = resized_height_ = event.xconfigure.height;
-          resized_ = true;
+          width_ = event.xconfigure.width;
+          height_ = event.xconfigure.height;
+          session_.resized(width_, height_);
         }
         break;
       case DestroyNotify:
-        if (event.xdestroywindow.window == target_) running_ = false;
+        if (event.xdestroywindow.window == target_) session_.stop();
         break;
       case KeyPress: {
-        // Form_KeyPress: only keys that type a character (Delete aside, as
-        // on Windows) count.
+        // Only keys that type a character (Delete aside, as on Windows) count.
         char text[8];
         KeySym key = NoSymbol;
         XKeyEvent key_event = event.xkey;
         const int length = XLookupString(&key_event, text, sizeof text, &key, nullptr);
-        if (length > 0 && key != XK_Delete && key != XK_KP_Delete) record_key_press(flags_);
+        if (length > 0 && key != XK_Delete && key != XK_KP_Delete) {
+          const char* name = XKeysymToString(key);
+          session_.key_typed(name != nullptr ? name : "");
+        }
         break;
       }
       case MotionNotify:
-        // Form_MouseMove
-        if (mouse_filter_.moved(PointerPosition{event.xmotion.x_root, event.xmotion.y_root})) {
-          record_mouse_move(flags_);
-        }
+        session_.pointer_moved(PointerPosition{event.xmotion.x_root, event.xmotion.y_root});
         break;
       default:
         break;  // clicks and everything else: nothing
@@ -408,15 +335,11 @@ class SaverWindow final : public FrameHost {
 
   Display* display_;
   const SaverOptions& options_;
-  Settings& settings_;
   SaverMusic& music_;
   SignalWatch signals_;
-  SoftwareSaver saver_;
+  SaverKeep keep_;
+  SaverSession session_;
   std::unique_ptr<ImageScreen> screen_;
-  SaverFlags flags_;
-  ActivityWindow activity_window_;
-  MouseMoveFilter mouse_filter_;
-  FrameLog frame_log_;
   OwnedCursor blank_cursor_;
   OwnedWindow own_window_;
   Window target_ = 0;
@@ -424,10 +347,6 @@ class SaverWindow final : public FrameHost {
   int depth_ = 0;
   int width_ = 0;
   int height_ = 0;
-  int resized_width_ = 0;
-  int resized_height_ = 0;
-  bool resized_ = false;
-  bool running_ = false;
   bool keyboard_grabbed_ = false;
   bool pointer_grabbed_ = false;
 };

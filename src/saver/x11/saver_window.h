@@ -1,9 +1,11 @@
 #pragma once
-// The saver on X11: the same animation, frame loop and music as on Windows,
-// drawn into a full-screen window of its own (ending on user activity), onto
-// the root window, or into another program's window such as the xscreensaver
-// daemon's (ending when that window goes away).  SIGTERM, SIGINT and SIGHUP
-// end it cleanly in every case.
+// The saver on X11: the saver session (saver/session.h) with the X11 window
+// system under it, drawn into a full-screen window of its own (ending on user
+// activity) or onto the root window, either with one animation per monitor
+// (RandR or Xinerama), or into another program's window such as the
+// xscreensaver daemon's, one per monitor (ending when that window goes
+// away).  SIGTERM, SIGINT and SIGHUP end it cleanly in every case.  The frame
+// log (FIZZLET_FRAME_LOG) is the session's (saver/frame_log.h).
 
 #include <string>
 
@@ -16,14 +18,6 @@ namespace fizzlet::x11 {
 inline constexpr int kExitDone = 0;         // the saver ended as it should
 inline constexpr int kExitCannotRun = 1;    // no display, no such window, unsupported visual
 inline constexpr int kExitBadArguments = 2;
-
-// Set to a file path, makes the saver append its frame start times, its
-// memory use and the moment its first frame was presented to that file (used
-// by tools/measure-native.sh):
-//   f <ms>                      one line per frame start (steady clock)
-//   r <frame> <ms> <rss kB>     every 1000 frames
-//   presented <unix time ns>    once, when the server has shown the first frame
-inline constexpr char kFrameLogVariable[] = "FIZZLET_FRAME_LOG";
 
 // Runs the saver until it ends and returns the exit status.  Messages go to
 // standard error.

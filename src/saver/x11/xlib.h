@@ -7,6 +7,9 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
+
+#include "saver/screen_areas.h"
 
 namespace fizzlet::x11 {
 
@@ -71,5 +74,10 @@ struct XErrorRecord {
 void install_x_error_handlers();
 // The error recorded since the last call, if any; clears it.
 std::optional<XErrorRecord> take_x_error();
+
+// Every monitor's rectangle in root window coordinates, the primary one
+// first: the RandR monitors, or the Xinerama screens where the server has no
+// RandR 1.5; none where it has neither.
+std::vector<ScreenRect> list_monitors(Display* display, Window root);
 
 }  // namespace fizzlet::x11
