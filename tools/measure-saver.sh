@@ -34,8 +34,8 @@ while [ $# -gt 0 ]; do
   shift
 done
 
-# shellcheck source=tests/e2e/lib.sh
-. tests/e2e/lib.sh
+# shellcheck source=tests/wine/lib.sh
+. tests/wine/lib.sh
 e2e_figures_setup "$size"
 # The prefix is booted and its server runs: a warm start.
 e2e_logged_saver_up "$kernels" "$pop" "$audio"

@@ -22,8 +22,8 @@ if [ -n "${DISPLAY:-}" ]; then
   exec wine "$FIZZLET_SCR" "${switch[@]}"
 fi
 
-# shellcheck source=tests/e2e/lib.sh
-. tests/e2e/lib.sh
+# shellcheck source=tests/wine/lib.sh
+. tests/wine/lib.sh
 E2E_PREFIX="$prefix"
 echo "Preparing the Wine prefix $E2E_PREFIX"
 e2e_setup

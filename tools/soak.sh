@@ -22,8 +22,8 @@ while [ $# -gt 0 ]; do
   shift
 done
 
-# shellcheck source=tests/e2e/lib.sh
-. tests/e2e/lib.sh
+# shellcheck source=tests/wine/lib.sh
+. tests/wine/lib.sh
 e2e_figures_setup "$size"
 e2e_logged_saver_up 100 50 0
 log="$E2E_FRAME_LOG" pid="$E2E_SAVER_UNIX_PID"

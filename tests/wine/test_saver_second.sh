@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # A second /s while the saver runs ends at once and leaves one saver window.
 set -u
-# shellcheck source=tests/e2e/lib.sh
+# shellcheck source=tests/wine/lib.sh
 . "${FIZZLET_E2E_LIB:-$(dirname "$0")/lib.sh}"
 e2e_setup
 e2e_setting audio_on 0

@@ -4,7 +4,7 @@
 # are laid out in twips; and at 144 the saver still covers the whole screen.
 # Screenshots of every dialog at both resolutions go to FIZZLET_E2E_SHOTS
 # when it is set.
-# shellcheck source=tests/e2e/lib.sh
+# shellcheck source=tests/wine/lib.sh
 . "${FIZZLET_E2E_LIB:-$(dirname "$0")/lib.sh}"
 
 CONFIG="Screen Saver Configuration"

@@ -3,7 +3,7 @@
 # while the user types, and the saver goes on: the saver's next frames leave
 # no trace of the dialog on the screen, and the next activity opens a fresh
 # dialog.
-# shellcheck source=tests/e2e/lib.sh
+# shellcheck source=tests/wine/lib.sh
 . "${FIZZLET_E2E_LIB:-$(dirname "$0")/lib.sh}"
 
 SAVER="screen saver running"

@@ -6,7 +6,7 @@
 # is stored mapped to the unshifted key characters and scrambled.  The
 # running saver then asks for it: Escape leaves its password dialog open and
 # the saver running, and the new password ends the saver.
-# shellcheck source=tests/e2e/lib.sh
+# shellcheck source=tests/wine/lib.sh
 . "${FIZZLET_E2E_LIB:-$(dirname "$0")/lib.sh}"
 
 CHANGE="Change  Password"

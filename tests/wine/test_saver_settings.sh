@@ -3,7 +3,7 @@
 # corrupt or out-of-range values, with audio_on "0", and run from a folder
 # without the music files, it animates until a key ends it.
 set -u
-# shellcheck source=tests/e2e/lib.sh
+# shellcheck source=tests/wine/lib.sh
 . "${FIZZLET_E2E_LIB:-$(dirname "$0")/lib.sh}"
 e2e_setup
 

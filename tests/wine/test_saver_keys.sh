@@ -7,7 +7,7 @@
 # of an activity window is discarded by design; e2e_saver_end_with_key then presses once
 # more.
 set -u
-# shellcheck source=tests/e2e/lib.sh
+# shellcheck source=tests/wine/lib.sh
 . "${FIZZLET_E2E_LIB:-$(dirname "$0")/lib.sh}"
 e2e_setup
 e2e_setting audio_on 0

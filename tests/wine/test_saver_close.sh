@@ -4,7 +4,7 @@
 # process exits cleanly.  With the system's password option on, Alt+F4 is
 # ignored, since it would end a password-protected saver without the password.
 set -u
-# shellcheck source=tests/e2e/lib.sh
+# shellcheck source=tests/wine/lib.sh
 . "${FIZZLET_E2E_LIB:-$(dirname "$0")/lib.sh}"
 e2e_setup
 e2e_setting audio_on 0

@@ -5,7 +5,7 @@
 #   2. audio_on "0" with the pieces beside it;
 #   3. audio_on "1" with the pieces beside it (Wine's sequencer, no sound
 #      device): the animation must not wait for the music.
-# shellcheck source=tests/e2e/lib.sh
+# shellcheck source=tests/wine/lib.sh
 . "${FIZZLET_E2E_LIB:-$(dirname "$0")/lib.sh}"
 
 SAVER="screen saver running"

@@ -4,7 +4,7 @@
 # desktop, and each monitor shows its own kernels rolling along its own
 # bottom edge.  The X server is Xorg's dummy driver with two screens in a
 # Xinerama layout, which Wine lists as two monitors.
-# shellcheck source=tests/e2e/lib.sh
+# shellcheck source=tests/wine/lib.sh
 . "${FIZZLET_E2E_LIB:-$(dirname "$0")/lib.sh}"
 E2E_DUAL_DISPLAY=1 E2E_DUAL_SCREENS="1024x768 800x600"
 e2e_setup

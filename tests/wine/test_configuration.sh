@@ -6,7 +6,7 @@
 # saves first and runs the saver with those values, which a key ends without
 # the password even with the password option on, and the dialog is usable
 # afterwards.  The about box opens and closes over an unchanged dialog.
-# shellcheck source=tests/e2e/lib.sh
+# shellcheck source=tests/wine/lib.sh
 . "${FIZZLET_E2E_LIB:-$(dirname "$0")/lib.sh}"
 
 CONFIG="Screen Saver Configuration"

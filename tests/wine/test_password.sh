@@ -6,7 +6,7 @@
 # Cancel (reached with Tab, so the dialog's keyboard navigation is tested too)
 # returns to the animation and the next activity opens the dialog again; the
 # right password typed in another letter case ends the saver.
-# shellcheck source=tests/e2e/lib.sh
+# shellcheck source=tests/wine/lib.sh
 . "${FIZZLET_E2E_LIB:-$(dirname "$0")/lib.sh}"
 
 SAVER="screen saver running"

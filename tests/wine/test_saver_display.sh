@@ -3,7 +3,7 @@
 # kernels roll along the bottom, later popped pieces fly well above them; and
 # nothing but the animation is on the screen.
 set -u
-# shellcheck source=tests/e2e/lib.sh
+# shellcheck source=tests/wine/lib.sh
 . "${FIZZLET_E2E_LIB:-$(dirname "$0")/lib.sh}"
 e2e_setup
 

@@ -5,7 +5,7 @@
 # move goes to a new position and is paced 50 ms apart, so that no two are
 # merged into one notification.
 set -u
-# shellcheck source=tests/e2e/lib.sh
+# shellcheck source=tests/wine/lib.sh
 . "${FIZZLET_E2E_LIB:-$(dirname "$0")/lib.sh}"
 e2e_setup
 e2e_setting audio_on 0
