@@ -7,7 +7,7 @@
 #   0), its handle count and its private memory, at the start and at the end.
 #
 #   tools/measure-saver.sh [--long] [--seconds N] [--size WxH] [--kernels N]
-#                          [--pop N] [--audio 0|1]
+#                          [--pop N] [--music]
 #
 # Defaults: 100 kernels, pop chance 50, music off, 1920x1080, 20 seconds.
 # --long also samples memory and objects after ten minutes (tools/soak.sh
@@ -17,71 +17,49 @@
 # The figures from inside come from the saver's own log: FIZZLET_FRAME_LOG
 # names a file to which it appends each frame's start time and, now and
 # then, its resource use (a measuring aid only).
-set -uo pipefail
-cd "$(dirname "$0")/.." || exit 1
+set -euo pipefail
+cd "$(dirname "$0")/.."
+# shellcheck source=tools/lib.sh
+. tools/lib.sh
 
-seconds=20 size=1920x1080 kernels=100 pop=50 audio=0 long=0
-while [ $# -gt 0 ]; do
-  case "$1" in
-    --long) long=1 ;;
-    --seconds) seconds="$2"; shift ;;
-    --size) size="$2"; shift ;;
-    --kernels) kernels="$2"; shift ;;
-    --pop) pop="$2"; shift ;;
-    --audio) audio="$2"; shift ;;
-    *) echo "unknown option $1" >&2; exit 2 ;;
-  esac
-  shift
-done
-
-# shellcheck source=tests/wine/lib.sh
-. tests/wine/lib.sh
-e2e_figures_setup "$size"
+seconds=20 size=1920x1080 kernels=100 pop=50 music=0 long=0
+figure_options "$@"
+wine_figures_setup "$size"
 # The prefix is booted and its server runs: a warm start.
-e2e_logged_saver_up "$kernels" "$pop" "$audio"
-log="$E2E_FRAME_LOG" pid="$E2E_SAVER_UNIX_PID" launched_ms="$E2E_LAUNCHED_MS"
+wine_logged_saver_up "$kernels" "$pop" "$music"
+log="$FRAME_LOG" pid="$SAVER_UNIX_PID"
 server=""
 for p in $(pgrep -f wineserver); do
-  tr '\0' '\n' < "/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && server=$p
+  if in_this_prefix "$p"; then server=$p; fi
 done
 
-ticks() { awk '{print $14 + $15}' "/proc/$1/stat" 2>/dev/null || echo 0; }
-hz=$(getconf CLK_TCK)
 memory() {  # private (dirty) and resident memory of the saver, kB
   awk '/^Private_Dirty:/ {p = $2} /^Rss:/ {r = $2} END {printf "private %d kB, resident %d kB", p, r}' \
     "/proc/$pid/smaps_rollup"
 }
 objects() {  # the last resource sample of the log
-  awk '$1 == "r" {g = $4; h = $5; b = $6}
-    END {printf "GDI objects %s, handles %s, private bytes %s (as the program sees them)", g, h, b}' "$log"
+  local gdi handles bytes
+  read -r gdi handles bytes < <(frame_resources "$log")
+  echo "GDI objects $gdi, handles $handles, private bytes $bytes (as the program sees them)"
 }
 
 sleep 3  # set-up and the first frames
-start_ms=$(e2e_now_ms)
-s0=$(ticks "$pid"); x0=$(ticks "$E2E_XVFB_PID"); w0=$(ticks "${server:-$$}")
+start_ms=$(now_ms)
+s0=$(cpu_ticks "$pid"); x0=$(cpu_ticks "$X_SERVER_PID"); w0=$(cpu_ticks "${server:-$$}")
 mem_start=$(memory); obj_start=$(objects)
 first_line=$(wc -l < "$log")
 sleep "$seconds"
-s1=$(ticks "$pid"); x1=$(ticks "$E2E_XVFB_PID"); w1=$(ticks "${server:-$$}")
-elapsed_ms=$(($(e2e_now_ms) - start_ms))
+s1=$(cpu_ticks "$pid"); x1=$(cpu_ticks "$X_SERVER_PID"); w1=$(cpu_ticks "${server:-$$}")
+elapsed_ms=$(($(now_ms) - start_ms))
 last_line=$(wc -l < "$log")
 
-share() { awk -v t="$1" -v hz="$hz" -v ms="$elapsed_ms" 'BEGIN {printf "%.2f %%", 100 * t / hz / (ms / 1000)}'; }
-echo "Fizzlet saver under Wine: $kernels kernels, pop chance $pop, music $audio, ${size}, ${seconds} s"
-echo "CPU of the saver process:   $(share $((s1 - s0))) of one core"
-echo "CPU of the X server:        $(share $((x1 - x0)))"
-echo "CPU of wineserver:          $(share $((w1 - w0)))"
-echo "CPU of all three:           $(share $((s1 - s0 + x1 - x0 + w1 - w0)))"
-sed -n "$((first_line + 1)),${last_line}p" "$log" | tools/frame-stats.sh
-awk -v launched="$launched_ms" '
-  $1 == "e" && !done {steps[++n] = $2; $1 = $2 = ""; names[n] = substr($0, 3)}
-  $1 == "first" && !done {
-    done = 1
-    created = $4 - $2
-    printf "start-up (ms since the process was created):"
-    for (i = 1; i <= n; i++) printf " %s %d,", names[i], steps[i] - created
-    printf " first frame presented %d; wine was started %d ms before that\n", $2, $3 - launched
-  }' "$log"
+echo "Fizzlet saver under Wine: $kernels kernels, pop chance $pop, music $music, ${size}, ${seconds} s"
+echo "CPU of the saver process:   $(cpu_share $((s1 - s0)) "$elapsed_ms") of one core"
+echo "CPU of the X server:        $(cpu_share $((x1 - x0)) "$elapsed_ms")"
+echo "CPU of wineserver:          $(cpu_share $((w1 - w0)) "$elapsed_ms")"
+echo "CPU of all three:           $(cpu_share $((s1 - s0 + x1 - x0 + w1 - w0)) "$elapsed_ms")"
+frame_periods "$log" $((first_line + 1)) "$last_line"
+frame_startup "$log" "$LAUNCHED_MS"
 echo "at start:  $mem_start; $obj_start"
 echo "after ${seconds} s: $(memory); $(objects)"
 if [ "$long" = 1 ]; then
@@ -90,5 +68,5 @@ if [ "$long" = 1 ]; then
   echo "after 10 min: $(memory); $(objects)"
 fi
 
-ms=$(e2e_saver_end_with_key space) && echo "a key ended the saver after $ms ms"
-e2e_reap_saver
+ms=$(end_with_key space) && echo "a key ended the saver after $ms ms"
+reap_saver || true

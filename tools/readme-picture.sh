@@ -5,9 +5,10 @@
 # artwork, fewer frames or a smaller screen may be needed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# shellcheck source=tools/lib.sh
+. tools/lib.sh
 tools/install-deps.sh
-cmake --preset linux >/dev/null
-cmake --build --preset linux -j "$(nproc)" --target fizzlet-render
+build_preset linux --target fizzlet-render
 mkdir -p docs
 # Frames 151 to 250: the kernels have rolled in, and some pop.
 build/linux/bin/fizzlet-render --width 480 --height 180 --kernels 12 --pop-chance 30 \

@@ -8,9 +8,10 @@
 # Installing them under Wine is tested by tools/test.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# shellcheck source=tools/lib.sh
+. tools/lib.sh
 tools/install-deps.sh
 
-jobs=$(nproc)
 out=build/release
 rm -rf "$out"
 mkdir -p "$out"
@@ -28,7 +29,7 @@ windows() {
     echo "release.sh: build/$preset has no about page (fizzlet.html): nothing to ship" >&2
     exit 1
   fi
-  cmake --build --preset "$preset" -j "$jobs" --target fizzlet_packages
+  build_preset "$preset" --target fizzlet_packages
   ctest --preset "$preset" -R '^package_contents$' --output-on-failure
   version=$(version_of "$preset")
   cp "build/$preset/package/fizzlet-$version-$msi_arch.msi" \
@@ -42,8 +43,7 @@ windows windows-x86 x86 win32
 # (packaging/debian); the debian_package test makes it in
 # build/linux/package and checks it.
 echo "=== linux"
-cmake --preset linux >/dev/null
-cmake --build --preset linux -j "$jobs" --target fizzlet
+build_preset linux --target fizzlet
 ctest --preset linux -R '^debian_package$' --no-tests=error
 cp "build/linux/package/fizzlet_$(version_of linux)_amd64.deb" "$out/"
 

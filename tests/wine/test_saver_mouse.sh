@@ -5,10 +5,10 @@
 # move goes to a new position and is paced 50 ms apart, so that no two are
 # merged into one notification.
 set -u
-# shellcheck source=tests/wine/lib.sh
-. "${FIZZLET_E2E_LIB:-$(dirname "$0")/lib.sh}"
-e2e_setup
-e2e_setting audio_on 0
+# shellcheck source=tools/lib.sh
+. "$(dirname "$0")/../../tools/lib.sh"
+wine_setup
+wine_setting audio_on 0
 
 moves() {  # count: distinct positions, 50 ms apart, in one xdotool run
   local i args=()
@@ -19,17 +19,17 @@ moves() {  # count: distinct positions, 50 ms apart, in one xdotool run
 }
 
 xdotool mousemove 100 100
-e2e_saver_up
+wine_saver_up
 sleep 1.5
 moves 20
 sleep 2
-[ "$(e2e_window_count "$E2E_SAVER_CAPTION")" -eq 1 ] || e2e_fail "20 mouse moves ended the saver"
-e2e_note "20 moves: saver still running"
+[ "$(window_count "$SAVER_CAPTION")" -eq 1 ] || fail "20 mouse moves ended the saver"
+note "20 moves: saver still running"
 
 sleep 2
-E2E_T0=$(e2e_now_ms)
+ACTED_MS=$(now_ms)
 moves 45
-ms=$(e2e_ms_until_gone 3000) || e2e_fail "45 mouse moves did not end the saver"
-e2e_note "45 moves: window gone $ms ms after the first move"
-e2e_reap_saver
-e2e_pass
+ms=$(ms_until_gone 3000) || fail "45 mouse moves did not end the saver"
+note "45 moves: window gone $ms ms after the first move"
+reap_saver
+pass

@@ -5,22 +5,22 @@
 # the installed program finds it.  The description is well formed and every
 # option it can give is one the program accepts.
 set -u
-# shellcheck source=lib.sh
-. "$(dirname "$0")/lib.sh"
+# shellcheck source=tools/lib.sh
+. "$(dirname "$0")/../../tools/lib.sh"
 x11_setup 640x480x24
-[ -d "${FIZZLET_BUILD_DIR:-}" ] || x11_fail "FIZZLET_BUILD_DIR must name the build tree"
+[ -d "${FIZZLET_BUILD_DIR:-}" ] || fail "FIZZLET_BUILD_DIR must name the build tree"
 
-prefix="$X11_DIR/prefix"
-"${CMAKE_COMMAND:-cmake}" --install "$FIZZLET_BUILD_DIR" --prefix "$prefix" >"$X11_DIR/install.log" 2>&1 ||
-  x11_fail "cmake --install failed: $(cat "$X11_DIR/install.log")"
+prefix="$WORK_DIR/prefix"
+"${CMAKE_COMMAND:-cmake}" --install "$FIZZLET_BUILD_DIR" --prefix "$prefix" >"$WORK_DIR/install.log" 2>&1 ||
+  fail "cmake --install failed: $(cat "$WORK_DIR/install.log")"
 program="$prefix/libexec/xscreensaver/fizzlet"
 xml="$prefix/share/xscreensaver/config/fizzlet.xml"
-[ -x "$program" ] || x11_fail "no program at libexec/xscreensaver/fizzlet"
-[ -f "$xml" ] || x11_fail "no option description at share/xscreensaver/config/fizzlet.xml"
+[ -x "$program" ] || fail "no program at libexec/xscreensaver/fizzlet"
+[ -f "$xml" ] || fail "no option description at share/xscreensaver/config/fizzlet.xml"
 for digit in 0 1 2 3 4 5 6 7 8 9; do
-  [ -f "$prefix/share/fizzlet/music/FZLMUS$digit.MID" ] || x11_fail "FZLMUS$digit.MID not installed"
+  [ -f "$prefix/share/fizzlet/music/FZLMUS$digit.MID" ] || fail "FZLMUS$digit.MID not installed"
 done
-x11_log "installed: $(cd "$prefix" && find . -type f | sort | tr '\n' ' ')"
+log "installed: $(cd "$prefix" && find . -type f | sort | tr '\n' ' ')"
 
 # Every argument the settings dialog can build from the description: the
 # command, each slider at both ends, the check box's argument.
@@ -39,16 +39,16 @@ for b in root.iter("boolean"):
     args.append(b.get("arg-unset") or b.get("arg-set"))
 print(" ".join(args))
 EOF
-) || x11_fail "the option description is not what xscreensaver reads"
+) || fail "the option description is not what xscreensaver reads"
 # shellcheck disable=SC2086
-"$program" $arguments --help >/dev/null 2>"$X11_DIR/err" ||
-  x11_fail "the program refuses '$arguments': $(cat "$X11_DIR/err")"
-x11_log "accepted: $arguments"
+"$program" $arguments --help >/dev/null 2>"$WORK_DIR/err" ||
+  fail "the program refuses '$arguments': $(cat "$WORK_DIR/err")"
+log "accepted: $arguments"
 
 # The installed program finds its music.
-FIZZLET="$program" FIZZLET_AUDIO_FILE="$X11_DIR/music.wav" x11_start -music -count 10 -pop-chance 1
+FIZZLET="$program" FIZZLET_AUDIO_FILE="$WORK_DIR/music.wav" x11_start -music -count 10 -pop-chance 1
 sleep 2
 x11_end_with_key
-[ ! -s "$X11_DIR/saver.err" ] || x11_fail "no music from the installed tree: $(cat "$X11_DIR/saver.err")"
-[ -s "$X11_DIR/music.wav" ] || x11_fail "no music written"
-x11_pass
+[ ! -s "$WORK_DIR/saver.err" ] || fail "no music from the installed tree: $(cat "$WORK_DIR/saver.err")"
+[ -s "$WORK_DIR/music.wav" ] || fail "no music written"
+pass

@@ -4,22 +4,22 @@
 # the options; --version prints the project's version.  A display that does
 # not exist, and an 8-bit display, give a clear message and status 1.
 set -u
-# shellcheck source=lib.sh
-. "$(dirname "$0")/lib.sh"
+# shellcheck source=tools/lib.sh
+. "$(dirname "$0")/../../tools/lib.sh"
 x11_setup 640x480x8
 ini="$XDG_CONFIG_HOME/fizzlet/fizzlet.ini"
 mkdir -p "$(dirname "$ini")"
 printf '[Config]\ntotal_fizzlet=12\npop_chance=3\naudio_on=0\nmisc=\n' >"$ini"
-cp "$ini" "$X11_DIR/before.ini"
+cp "$ini" "$WORK_DIR/before.ini"
 
 # arguments | words the message must hold
 while IFS='|' read -r arguments expected; do
   # shellcheck disable=SC2086
-  "$FIZZLET" $arguments >"$X11_DIR/out" 2>"$X11_DIR/err"
+  "$FIZZLET" $arguments >"$WORK_DIR/out" 2>"$WORK_DIR/err"
   status=$?
-  [ "$status" -eq 2 ] || x11_fail "'$arguments' gave status $status, not 2"
-  grep -q -- "$expected" "$X11_DIR/err" || x11_fail "'$arguments': message '$(cat "$X11_DIR/err")'"
-  [ ! -s "$X11_DIR/out" ] || x11_fail "'$arguments' wrote to standard output"
+  [ "$status" -eq 2 ] || fail "'$arguments' gave status $status, not 2"
+  grep -q -- "$expected" "$WORK_DIR/err" || fail "'$arguments': message '$(cat "$WORK_DIR/err")'"
+  [ ! -s "$WORK_DIR/out" ] || fail "'$arguments' wrote to standard output"
 done <<'EOF_CASES'
 -count 0|-count must be a whole number from 1 to 100 (got "0")
 -count 101|from 1 to 100
@@ -34,28 +34,28 @@ done <<'EOF_CASES'
 -speed 3|unknown option "-speed"
 extra|unexpected argument "extra"
 EOF_CASES
-XSCREENSAVER_WINDOW=junk "$FIZZLET" -root 2>"$X11_DIR/err"
-[ $? -eq 2 ] && grep -q '^fizzlet: \$XSCREENSAVER_WINDOW must be a window id' "$X11_DIR/err" ||
-  x11_fail "a garbage \$XSCREENSAVER_WINDOW: '$(cat "$X11_DIR/err")'"
-cmp -s "$ini" "$X11_DIR/before.ini" || x11_fail "a refused command line changed the settings file"
-[ "$(ls -A "$(dirname "$ini")")" = "fizzlet.ini" ] || x11_fail "files left beside the settings"
+XSCREENSAVER_WINDOW=junk "$FIZZLET" -root 2>"$WORK_DIR/err"
+[ $? -eq 2 ] && grep -q '^fizzlet: \$XSCREENSAVER_WINDOW must be a window id' "$WORK_DIR/err" ||
+  fail "a garbage \$XSCREENSAVER_WINDOW: '$(cat "$WORK_DIR/err")'"
+cmp -s "$ini" "$WORK_DIR/before.ini" || fail "a refused command line changed the settings file"
+[ "$(ls -A "$(dirname "$ini")")" = "fizzlet.ini" ] || fail "files left beside the settings"
 
-"$FIZZLET" --help >"$X11_DIR/help" || x11_fail "--help failed"
+"$FIZZLET" --help >"$WORK_DIR/help" || fail "--help failed"
 for option in --fullscreen -root -window-id -count -pop-chance -music -no-music -soundfont; do
-  grep -q -- "$option" "$X11_DIR/help" || x11_fail "--help does not list $option"
+  grep -q -- "$option" "$WORK_DIR/help" || fail "--help does not list $option"
 done
-version=$("$FIZZLET" --version) || x11_fail "--version failed"
-[[ "$version" =~ ^fizzlet\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || x11_fail "--version printed '$version'"
+version=$("$FIZZLET" --version) || fail "--version failed"
+[[ "$version" =~ ^fizzlet\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "--version printed '$version'"
 
-"$FIZZLET" -display :9999 -no-music 2>"$X11_DIR/err"
+"$FIZZLET" -display :9999 -no-music 2>"$WORK_DIR/err"
 status=$?
-[ "$status" -eq 1 ] || x11_fail "a missing display gave status $status"
-grep -q 'cannot open the X display ":9999"' "$X11_DIR/err" || x11_fail "unclear: $(cat "$X11_DIR/err")"
-"$FIZZLET" -no-music 2>"$X11_DIR/err"
+[ "$status" -eq 1 ] || fail "a missing display gave status $status"
+grep -q 'cannot open the X display ":9999"' "$WORK_DIR/err" || fail "unclear: $(cat "$WORK_DIR/err")"
+"$FIZZLET" -no-music 2>"$WORK_DIR/err"
 status=$?
-[ "$status" -eq 1 ] || x11_fail "an 8-bit display gave status $status"
+[ "$status" -eq 1 ] || fail "an 8-bit display gave status $status"
 grep -q "the visual is 8-bit PseudoColor; fizzlet draws only on 24- and 32-bit TrueColor" \
-  "$X11_DIR/err" || x11_fail "unclear: $(cat "$X11_DIR/err")"
-cmp -s "$ini" "$X11_DIR/before.ini" || x11_fail "the settings file changed"
-x11_log "$version; bad values refused with status 2, settings untouched"
-x11_pass
+  "$WORK_DIR/err" || fail "unclear: $(cat "$WORK_DIR/err")"
+cmp -s "$ini" "$WORK_DIR/before.ini" || fail "the settings file changed"
+log "$version; bad values refused with status 2, settings untouched"
+pass
