@@ -13,33 +13,31 @@ CHANGE="Change  Password"
 SAVER="screen saver running"
 ABOUT_BUTTON=1020
 
-client_size() { wine_inspect "$1" | awk '$1 == "window" { print $3, $4 }'; }
+# Prints the client size of the dialog CAPTION as WxH, then closes it.
+closed_size() {  # caption
+  wine_inspect "$1" | awk '$1 == "window" { print $3 "x" $4 }'
+  wine_close_request "$1"
+  wait_no_window "$1" 10 || fail "the dialog \"$1\" did not close"
+}
 
 # Opens each dialog at the resolution and prints "config about change"
 # client sizes (width x height).
 measure() {  # dpi
   wine_reg_add 'HKCU\Control Panel\Desktop' LogPixels REG_DWORD "$1"
-  local config about change
   wine_start /c
   wait_window "$CONFIG" 20 >/dev/null || fail "$1 dpi: no configuration dialog"
-  config=$(client_size "$CONFIG")
   wine_click_control "$CONFIG" $ABOUT_BUTTON || fail "$1 dpi: could not click About"
   wait_window "$ABOUT" 10 >/dev/null || fail "$1 dpi: no about box"
   sleep 0.5
   shot "configuration-and-about-$1"
-  about=$(client_size "$ABOUT")
-  wine_close_request "$ABOUT"
-  wait_no_window "$ABOUT" 10 || fail "$1 dpi: the about box did not close"
-  wine_close_request "$CONFIG"
-  wait_no_window "$CONFIG" 10 || fail "$1 dpi: the configuration dialog did not close"
+  local about config
+  about=$(closed_size "$ABOUT")
+  config=$(closed_size "$CONFIG")
   wine_start /a
   wait_window "$CHANGE" 20 >/dev/null || fail "$1 dpi: no password change dialog"
   sleep 0.5
   shot "password-change-$1"
-  change=$(client_size "$CHANGE")
-  wine_close_request "$CHANGE"
-  wait_no_window "$CHANGE" 10 || fail "$1 dpi: the password change dialog did not close"
-  echo "${config/ /x} ${about/ /x} ${change/ /x}"
+  echo "$config $about $(closed_size "$CHANGE")"
 }
 
 wine_setup
