@@ -21,11 +21,9 @@ start)
   # A booted prefix, saved while no server runs, that end-to-end tests copy
   # for a registry of their own in two seconds instead of booting one in
   # twenty.
-  wineserver -k >/dev/null 2>&1 </dev/null
-  wineserver -w >/dev/null 2>&1 </dev/null
+  wine_stop_server
   cp -a "$dir/prefix" "$dir/template"
-  setsid wineserver -p >/dev/null 2>&1 </dev/null
-  setsid wine cmd /c exit >/dev/null 2>&1 </dev/null
+  wine_session "$dir/prefix"
   {
     echo "WINEPREFIX='$dir/prefix'"
     echo "DISPLAY='$DISPLAY'"
@@ -36,7 +34,7 @@ stop)
   if [ -f "$dir/env" ]; then
     # shellcheck disable=SC1091
     . "$dir/env"; export WINEPREFIX
-    wineserver -k >/dev/null 2>&1 || true
+    wine_stop_server
   fi
   [ -f "$dir/xvfb.pid" ] && kill "$(cat "$dir/xvfb.pid")" 2>/dev/null
   rm -rf "$dir"

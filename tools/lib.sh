@@ -97,10 +97,7 @@ scratch_setup() {
 cleanup() {
   local pid
   for pid in "${BACKGROUND_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
-  if [ -n "$WINE_STARTED" ]; then
-    wineserver -k >/dev/null 2>&1 || true
-    wineserver -w >/dev/null 2>&1 || true
-  fi
+  if [ -n "$WINE_STARTED" ]; then wine_stop_server; fi
   [ -n "$X_SERVER_PID" ] && kill "$X_SERVER_PID" 2>/dev/null
   for pid in "${BACKGROUND_PIDS[@]}" $X_SERVER_PID; do wait "$pid" 2>/dev/null || true; done
   [ -n "$WORK_DIR" ] && rm -rf "$WORK_DIR"
@@ -313,6 +310,15 @@ wait_gold() {
   greater "$gold" 0.02
 }
 
+# pointer_moves COUNT PAUSE: COUNT pointer moves, each to a new position,
+# PAUSE seconds apart, in one xdotool run (so that no two merge into one
+# motion notification).
+pointer_moves() {
+  local i args=()
+  for i in $(seq "$1"); do args+=(mousemove $((200 + (i % 50) * 9)) $((200 + i)) sleep "$2"); done
+  xdotool "${args[@]}"
+}
+
 # The colour of one pixel of a screenshot as #RRGGBB.
 pixel_colour() {
   convert "$(shot_file "$1")" -crop "1x1+$2+$3" +repage -depth 8 -format "#%[hex:p{0,0}]" info:
@@ -433,6 +439,13 @@ wine_session() {
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
 }
 
+# Ends the wineserver of $WINEPREFIX and every Wine process of it, and waits
+# until they are gone.
+wine_stop_server() {
+  wineserver -k >/dev/null 2>&1 </dev/null || true
+  wineserver -w >/dev/null 2>&1 </dev/null || true
+}
+
 # wine_setup [SCREEN...]: the scratch folder, a display, the Wine prefix (a
 # copy of the session's booted template when there is one, else
 # WINE_KEPT_PREFIX or a fresh throwaway one, booted here) and the clean-up.
@@ -466,9 +479,8 @@ wine_setup() {
     # and leaves Wine with the first one only.  Wine lists the monitors when
     # its desktop process starts: start it again after the change.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXVidMode /d N /f >/dev/null 2>&1 </dev/null
-    wineserver -k >/dev/null 2>&1
-    wineserver -w >/dev/null 2>&1
-    setsid wineserver -p >/dev/null 2>&1 </dev/null
+    wine_stop_server
+    wine_session "$WINEPREFIX"
   fi
   return 0
 }

@@ -10,25 +10,17 @@ set -u
 wine_setup
 wine_setting audio_on 0
 
-moves() {  # count: distinct positions, 50 ms apart, in one xdotool run
-  local i args=()
-  for i in $(seq "$1"); do
-    args+=(mousemove $((200 + i * 9)) $((300 + (i % 7) * 11)) sleep 0.05)
-  done
-  xdotool "${args[@]}"
-}
-
 xdotool mousemove 100 100
 wine_saver_up
 sleep 1.5
-moves 20
+pointer_moves 20 0.05
 sleep 2
 [ "$(window_count "$SAVER_CAPTION")" -eq 1 ] || fail "20 mouse moves ended the saver"
 note "20 moves: saver still running"
 
 sleep 2
 ACTED_MS=$(now_ms)
-moves 45
+pointer_moves 45 0.05
 ms=$(ms_until_gone 3000) || fail "45 mouse moves did not end the saver"
 note "45 moves: window gone $ms ms after the first move"
 reap_saver

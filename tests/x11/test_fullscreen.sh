@@ -20,27 +20,17 @@ log "gold along the bottom: $bottom, above it: $above"
 greater 0.0001 "$above" || fail "gold above the bottom band"
 [ "$(pixel_colour shot 640 300)" = "#000000" ] || fail "the screen is not black"
 
-# Pointer moves as one xdotool command each: "mousemove X Y sleep S ...".
-moves() {
-  local count="$1" i
-  for i in $(seq "$count"); do
-    echo "mousemove $((200 + (i % 50) * 9)) $((200 + i)) sleep 0.01"
-  done
-}
-
 xdotool mousemove 300 300
 xdotool click 1 sleep 0.2 click 3
 xdotool key Left Down F5 shift ctrl Delete
-# shellcheck disable=SC2046
-xdotool $(moves 12)
+pointer_moves 12 0.01
 sleep 1.5
 x11_running || fail "clicks, keys without a character or a dozen moves ended the saver"
 log "clicks, arrows, F5, Shift, Ctrl, Delete and 13 moves: still running"
 
 # A burst of 100 moves within about a second: more than 20 in one activity
 # window.
-# shellcheck disable=SC2046
-xdotool $(moves 100)
+pointer_moves 100 0.01
 x11_wait_exit 5 || fail "a long burst of pointer motion did not end the saver"
 [ "$SAVER_STATUS" -eq 0 ] || fail "exit status $SAVER_STATUS after pointer motion"
 log "a burst of motion ended it"
