@@ -11,7 +11,7 @@
 
 #include "../core/engine_fixtures.h"
 #include "saver/animation.h"
-#include "saver/win32/gdi_surface.h"
+#include "graphics/win32/gdi_surface.h"
 
 namespace fizzlet::win32 {
 namespace {

@@ -14,9 +14,9 @@
 #include <optional>
 #include <vector>
 
+#include "graphics/win32/gdi_surface.h"
 #include "preview/win32/preview_window.h"
 #include "resource_ids.h"
-#include "saver/win32/gdi_surface.h"
 
 namespace fizzlet::win32 {
 namespace {

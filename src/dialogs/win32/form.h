@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "dialogs/form.h"
-#include "saver/win32/gdi_surface.h"
+#include "graphics/win32/gdi_surface.h"
 #include "startup/process.h"
 
 namespace fizzlet::win32 {

@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "preview/preview_host.h"
-#include "saver/win32/gdi_surface.h"
+#include "graphics/win32/gdi_surface.h"
 
 namespace fizzlet::win32 {
 

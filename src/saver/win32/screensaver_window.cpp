@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "dialogs/win32/check_password_dialog.h"
+#include "graphics/win32/gdi_surface.h"
 #include "resource_ids.h"
 #include "saver/animation.h"
 #include "saver/compositor.h"
-#include "saver/win32/gdi_surface.h"
 #include "saver/win32/mci_player.h"
 #include "startup/win32/system_utils.h"
 

@@ -1,4 +1,4 @@
-#include "saver/win32/gdi_surface.h"
+#include "graphics/win32/gdi_surface.h"
 
 #include <atomic>
 #include <span>

@@ -1,10 +1,11 @@
 #pragma once
-// GDI pieces of the saver window: owners for device contexts, bitmaps,
-// palettes and object selections (they count the objects they hold, a figure
-// for the soak script), DibSurface, a SoftwareSurface whose pixels live in a
-// DIB section, and GdiSurface, the Surface over the window's device context.
+// GDI pieces that the saver window, the preview and the dialogs share:
+// owners for device contexts, bitmaps, palettes and object selections (they
+// count the objects they hold, a figure for the soak script), the program's
+// bitmap resources, DibSurface, a SoftwareSurface whose pixels live in a DIB
+// section, and GdiSurface, the Surface over a window's device context.
 //
-// Frames are composed in the program's own memory: the work and clean
+// The saver's frames are composed in the program's own memory: the work and clean
 // background surfaces are DIB sections that the portable SoftwareSurface
 // reads and writes directly, and the sprite sheet and its mask are plain
 // software surfaces.  GDI only copies finished rectangles to the window.
