@@ -66,7 +66,7 @@ class ConfigurationDialogTest : public ::testing::Test {
   void TearDown() override { take_quit(); }
 
   HWND open() {
-    dialog_.emplace(process_, settings_, store_);
+    dialog_.emplace(process_, settings_, store_, [] {});
     EXPECT_TRUE(dialog_->create_modeless(nullptr));
     return dialog_->window();
   }

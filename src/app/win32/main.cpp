@@ -4,9 +4,11 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "dialogs/win32/check_password_dialog.h"
 #include "dialogs/win32/configuration_dialog.h"
 #include "dialogs/win32/password_change_dialog.h"
 #include "preview/win32/preview_window.h"
@@ -48,15 +50,28 @@ std::string module_path() {
   return {};
 }
 
+// The saver window asks for the password with the password check dialog.
+class PasswordCheckPrompt final : public PasswordPrompt {
+ public:
+  PasswordCheckPrompt(const ProcessValues& process, const Settings& settings, SaverFlags& flags)
+      : dialog_(process, settings, flags) {}
+  void show(HWND owner) override { dialog_.show(owner); }
+
+ private:
+  CheckPasswordDialog dialog_;
+};
+
 // Saver mode: nothing when a saver already runs; otherwise show the saver
 // window and wait, asleep on the message queue, until it has stopped.
-void run_saver(ProcessValues& process, Settings& settings, SettingsStore& store) {
+void run_saver(ProcessValues& process, Settings& settings, SettingsStore& store, SaverKeep& keep) {
   if (!no_saver_window(kSaverCaption)) {
     note_in_frame_log("not started: a saver window exists");
     return;
   }
   process.saver_running = true;
-  show_screensaver(process, settings, store, false);
+  show_screensaver(process, settings, store, false, keep, [&](SaverFlags& flags) {
+    return std::make_unique<PasswordCheckPrompt>(process, settings, flags);
+  });
   while (process.saver_running) {
     if (!process_pending_messages()) break;
     if (!process.saver_running) break;
@@ -68,9 +83,13 @@ void run_saver(ProcessValues& process, Settings& settings, SettingsStore& store)
 // Each opens its window and returns true when the thread's message loop must
 // then run until the window ends the program, or false when nothing is left
 // to run.  The two dialogs are the process's only window and run their own
-// loop: they return false once they have closed.
-bool open_configuration(ProcessValues& process, Settings& settings, SettingsStore& store) {
-  ConfigurationDialog dialog(process, settings, store);
+// loop: they return false once they have closed.  The configuration
+// dialog's Preview shows the saver window without a password prompt.
+bool open_configuration(ProcessValues& process, Settings& settings, SettingsStore& store,
+                        SaverKeep& keep) {
+  ConfigurationDialog dialog(process, settings, store, [&] {
+    show_screensaver(process, settings, store, /*preview_mode=*/true, keep);
+  });
   dialog.show_modal(nullptr);
   return false;
 }
@@ -102,14 +121,17 @@ int start(std::string_view command_line) {
   RegistryStore store;
   Settings settings;
   load_settings(store, settings);
+  // activity_window_frames and the kernel tables: kept over the whole
+  // process, across showings of the saver window.
+  SaverKeep keep;
 
   bool window_open = false;
   switch (mode) {
     case Mode::saver:
-      run_saver(process, settings, store);
+      run_saver(process, settings, store, keep);
       return 0;
     case Mode::configuration:
-      window_open = open_configuration(process, settings, store);
+      window_open = open_configuration(process, settings, store, keep);
       break;
     case Mode::preview:
       process.preview_parent = window_handle_from_command_line(arguments);

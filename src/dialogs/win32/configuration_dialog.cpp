@@ -5,7 +5,6 @@
 #include "dialogs/win32/about_dialog.h"
 #include "dialogs/win32/password_change_dialog.h"
 #include "resource_ids.h"
-#include "saver/win32/screensaver_window.h"
 
 namespace fizzlet::win32 {
 
@@ -54,11 +53,12 @@ void set_icon(HWND window) {
 }  // namespace
 
 ConfigurationDialog::ConfigurationDialog(ProcessValues& process, Settings& settings,
-                                         SettingsStore& store)
+                                         SettingsStore& store, RunPreview run_preview)
     : Form(configuration_form(), process, {{kImage1, IDB_TITLE}}),
       process_(process),
       settings_(settings),
-      store_(store) {}
+      store_(store),
+      run_preview_(std::move(run_preview)) {}
 
 ConfigurationControls ConfigurationDialog::controls() const {
   return {GetScrollPos(item(kHScroll1), SB_CTL), GetScrollPos(item(kHScroll2), SB_CTL),
@@ -158,7 +158,7 @@ void ConfigurationDialog::Command5_Click() {
 void ConfigurationDialog::Command6_Click() {
   run_over([this] {
     save_from_controls(controls(), settings_, store_);
-    show_screensaver(process_, settings_, store_, /*preview_mode=*/true);
+    run_preview_();
     if (!is_open()) return;
     SetForegroundWindow(window());
     SetFocus(item(kCommand6));

@@ -9,6 +9,8 @@
 
 #include <windows.h>
 
+#include <functional>
+
 #include "dialogs/configuration.h"
 #include "dialogs/win32/form.h"
 #include "settings/settings.h"
@@ -17,8 +19,14 @@ namespace fizzlet::win32 {
 
 class ConfigurationDialog final : public Form {
  public:
+  // Runs the saver as the Preview button shows it (modal over the thread's
+  // windows, ending on activity without a password) and returns when it has
+  // ended; the entry point hands it in.
+  using RunPreview = std::function<void()>;
+
   // The references must outlive the dialog.
-  ConfigurationDialog(ProcessValues& process, Settings& settings, SettingsStore& store);
+  ConfigurationDialog(ProcessValues& process, Settings& settings, SettingsStore& store,
+                      RunPreview run_preview);
 
   // The states of the controls that hold settings.
   ConfigurationControls controls() const;
@@ -42,6 +50,7 @@ class ConfigurationDialog final : public Form {
   ProcessValues& process_;
   Settings& settings_;
   SettingsStore& store_;
+  RunPreview run_preview_;
   HandlerGuard guard_;
 };
 

@@ -12,7 +12,6 @@
 #include <optional>
 #include <vector>
 
-#include "dialogs/win32/check_password_dialog.h"
 #include "graphics/win32/gdi_surface.h"
 #include "resource_ids.h"
 #include "saver/animation.h"
@@ -252,12 +251,12 @@ std::uint64_t clock_seed() {
 class SaverWindow final : public FrameHost {
  public:
   SaverWindow(ProcessValues& process, Settings& settings, SettingsStore& store, bool preview_mode,
-              SaverKeep& keep)
+              SaverKeep& keep, const PasswordPromptFactory& password_prompt)
       : process_(process),
         settings_(settings),
         store_(store),
         keep_(keep),
-        password_dialog_(process, settings, flags_) {
+        password_prompt_(password_prompt ? password_prompt(flags_) : nullptr) {
     flags_.preview_mode = preview_mode ? 1 : 0;
   }
   SaverWindow(const SaverWindow&) = delete;
@@ -308,7 +307,7 @@ class SaverWindow final : public FrameHost {
   bool password_enabled() override { return win32::password_enabled(); }
   void show_password_dialog() override {
     frame_log_.event("password dialog shown");
-    password_dialog_.show(hwnd_);
+    if (password_prompt_) password_prompt_->show(hwnd_);
   }
   void repaint_from_copy() override { Animation::repaint(surfaces()); }
   void handle_music() override { music_.handle_music(settings_, process_.app_folder); }
@@ -599,7 +598,7 @@ class SaverWindow final : public FrameHost {
   std::optional<ThreadWindowsDisabled> modal_;
   std::optional<WindowDc> window_dc_;
   SaverMusic music_;
-  CheckPasswordDialog password_dialog_;
+  std::unique_ptr<PasswordPrompt> password_prompt_;
   GdiSurface screen_;
   DibSurface work_;
   DibSurface copy_;
@@ -613,18 +612,11 @@ class SaverWindow final : public FrameHost {
 }  // namespace
 
 void show_screensaver(ProcessValues& process, Settings& settings, SettingsStore& store,
-                      bool preview_mode, SaverKeep& state) {
+                      bool preview_mode, SaverKeep& state,
+                      const PasswordPromptFactory& password_prompt) {
   const TimerResolution timer_resolution;
-  SaverWindow window(process, settings, store, preview_mode, state);
+  SaverWindow window(process, settings, store, preview_mode, state, password_prompt);
   window.run();
-}
-
-void show_screensaver(ProcessValues& process, Settings& settings, SettingsStore& store,
-                      bool preview_mode) {
-  // activity_window_frames and the kernel tables: kept over the whole
-  // process, across loads of the window.
-  static SaverKeep process_state;
-  show_screensaver(process, settings, store, preview_mode, process_state);
 }
 
 void note_in_frame_log(const char* text) {

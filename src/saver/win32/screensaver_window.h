@@ -1,12 +1,33 @@
 #pragma once
 // The full-screen saver window, frm_screensaver.
 
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+
 #include "saver/animation.h"
 #include "saver/frame_loop.h"
 #include "settings/settings.h"
 #include "startup/process.h"
 
 namespace fizzlet::win32 {
+
+// How the saver window asks for the password when activity would end it with
+// the system's password option on: a non-modal prompt over the saver window,
+// which answers only through the flags it was made with (exit_requested = 1
+// with password_dialog_open = 0: the password was right; password_dialog_open
+// = 0 alone: the prompt went away and the saver goes on).  The saver window
+// owns its prompt and destroys it when it goes.
+class PasswordPrompt {
+ public:
+  virtual ~PasswordPrompt() = default;
+  // Shows the prompt over owner; does nothing if it is already open.
+  virtual void show(HWND owner) = 0;
+};
+// Makes the prompt of one showing of the saver window; the entry point hands
+// it in (the password check dialog).  A preview never asks and needs none.
+using PasswordPromptFactory = std::function<std::unique_ptr<PasswordPrompt>(SaverFlags& flags)>;
 
 // Creates and shows the saver window and runs the animation until the saver
 // ends (a key, enough mouse movement, an accepted password, or a close
@@ -21,16 +42,14 @@ namespace fizzlet::win32 {
 // What the saver keeps from one showing of its window to the next in the
 // same process: the activity window's frame count and every monitor's
 // kernel table (a second Preview resumes each slot's roll where it was).
+// The caller keeps it for as long as the process runs.
 struct SaverKeep {
   ActivityWindow activity_window;
   SaverScene scene;
 };
-// state must live as long as the process; the overload without it uses one
-// kept for the whole process.
 void show_screensaver(ProcessValues& process, Settings& settings, SettingsStore& store,
-                      bool preview_mode, SaverKeep& state);
-void show_screensaver(ProcessValues& process, Settings& settings, SettingsStore& store,
-                      bool preview_mode);
+                      bool preview_mode, SaverKeep& state,
+                      const PasswordPromptFactory& password_prompt = {});
 
 // Appends "e <ms> <text>" to the frame log when FIZZLET_FRAME_LOG names one
 // (a measuring and diagnosing aid; nothing otherwise).
