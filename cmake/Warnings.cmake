@@ -11,10 +11,3 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_L
   target_compile_options(fizzlet_warnings INTERFACE -Wno-restrict -Wno-array-bounds
     -Wno-stringop-overread -Wno-stringop-overflow)
 endif()
-
-# Helper: a portable core library of one subsystem.
-function(fizzlet_core_library name)
-  add_library(${name} STATIC ${ARGN})
-  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
-  target_link_libraries(${name} PUBLIC fizzlet_warnings)
-endfunction()

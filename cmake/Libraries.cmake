@@ -1,0 +1,25 @@
+# One library per folder: the portable core of a subsystem is
+# fizzlet_<subsystem> (src/<subsystem>/*.cpp), its Windows layer
+# fizzlet_<subsystem>_win32 (win32/), its X11 layer fizzlet_<subsystem>_x11
+# (x11/).  Each links only the libraries below it; the entry points (src/app)
+# sit above all of them and are the only code that knows every window.
+#
+# The build holds every library to that: each is also linked whole into a
+# small check program, <library>_links, together with nothing but what the
+# library links itself.  A call into a library it does not link (one above
+# it, or a sibling) is then an undefined reference, and the build fails.
+function(fizzlet_library name)
+  add_library(${name} STATIC ${ARGN})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(${name} PUBLIC fizzlet_warnings)
+  if(NOT FIZZLET_FUZZ)  # (the fuzz build's instrumentation needs libFuzzer's main)
+    add_executable(${name}_links ${PROJECT_SOURCE_DIR}/cmake/layer_check.cpp)
+    target_link_libraries(${name}_links PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,${name}>")
+  endif()
+endfunction()
+
+# A folder's Windows layer: a library that may include windows.h.
+function(fizzlet_win32_library name)
+  fizzlet_library(${name} ${ARGN})
+  target_compile_definitions(${name} PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX STRICT _WIN32_WINNT=0x0601)
+endfunction()
