@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "startup/saver_options.h"
+#include "app/saver_options.h"
 
 namespace fizzlet {
 namespace {

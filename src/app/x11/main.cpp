@@ -8,11 +8,11 @@
 #include <string_view>
 #include <vector>
 
+#include "app/saver_options.h"
 #include "fizzlet_version.h"
 #include "saver/x11/saver_window.h"
 #include "settings/file_store.h"
 #include "settings/settings.h"
-#include "startup/saver_options.h"
 
 int main(int argc, char** argv) {
   const std::vector<std::string_view> arguments(argv + 1, argv + argc);
@@ -40,5 +40,7 @@ int main(int argc, char** argv) {
   fizzlet::Settings settings;
   fizzlet::load_settings(store, settings);
   fizzlet::apply_saver_options(parsed.options, settings);
-  return fizzlet::x11::run_saver(parsed.options, settings);
+  const fizzlet::SaverOptions& options = parsed.options;
+  return fizzlet::x11::run_saver(
+      {options.placement, options.window_id, options.display, options.soundfont}, settings);
 }

@@ -98,7 +98,7 @@ std::optional<Sheets> decode_sheets() {
 // and keyboard grabs; the session does the rest.
 class SaverWindow final : public SaverHost {
  public:
-  SaverWindow(Display* display, const SaverOptions& options, Settings& settings, SaverMusic& music,
+  SaverWindow(Display* display, const SaverTarget& options, Settings& settings, SaverMusic& music,
               const Sheets& sheets)
       : display_(display),
         options_(options),
@@ -334,7 +334,7 @@ class SaverWindow final : public SaverHost {
   }
 
   Display* display_;
-  const SaverOptions& options_;
+  const SaverTarget& options_;
   SaverMusic& music_;
   SignalWatch signals_;
   SaverKeep keep_;
@@ -353,7 +353,7 @@ class SaverWindow final : public SaverHost {
 
 }  // namespace
 
-int run_saver(const SaverOptions& options, Settings& settings) {
+int run_saver(const SaverTarget& options, Settings& settings) {
   const std::optional<Sheets> sheets = decode_sheets();
   if (!sheets) {
     std::fputs("fizzlet: the sprite sheet compiled into the program is damaged\n", stderr);

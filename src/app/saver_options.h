@@ -17,18 +17,12 @@
 #include <string>
 #include <string_view>
 
+#include "saver/placement.h"
 #include "settings/settings.h"
 
 namespace fizzlet {
 
 enum class SaverAction { run, help, version };
-
-// Where the saver draws.
-enum class Placement {
-  own_window,  // a full-screen window of its own, which ends on user activity
-  root,        // the root window of the screen
-  window,      // a window of another program, by id
-};
 
 struct SaverOptions {
   SaverAction action = SaverAction::run;

@@ -1,4 +1,4 @@
-#include "startup/saver_options.h"
+#include "app/saver_options.h"
 
 #include <charconv>
 
