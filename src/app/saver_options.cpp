@@ -60,6 +60,138 @@ std::string bad_window_id(std::string_view source, std::string_view text) {
          quoted(text) + ")";
 }
 
+// Which placement option the command line gave last.
+enum class Asked { nothing, own_window, root, window };
+
+// What an option sets: the options, or the placement asked for.
+struct Target {
+  SaverOptions& options;
+  Asked& asked;
+};
+
+// An option's value once it has been read and checked.
+struct Value {
+  std::uint64_t number = 0;  // a window id, or a number in the option's range
+  std::string_view text;     // a non-empty text
+};
+
+// The value an option takes.
+enum class Takes {
+  nothing,
+  window_id,  // a window id (parse_window_id)
+  number,     // a whole number from low to high
+  text,       // any non-empty text
+};
+
+// One option of the command line: its name (without dashes), the value it
+// takes (with its range, for a number) and what it sets.
+struct OptionRule {
+  std::string_view name;
+  Takes takes;
+  int low;
+  int high;
+  void (*set)(Target& target, const Value& value);
+};
+
+constexpr OptionRule kOptionRules[] = {
+    {"help", Takes::nothing, 0, 0,
+     [](Target& t, const Value&) { t.options.action = SaverAction::help; }},
+    {"h", Takes::nothing, 0, 0,
+     [](Target& t, const Value&) { t.options.action = SaverAction::help; }},
+    {"version", Takes::nothing, 0, 0,
+     [](Target& t, const Value&) { t.options.action = SaverAction::version; }},
+    {"fullscreen", Takes::nothing, 0, 0,
+     [](Target& t, const Value&) { t.asked = Asked::own_window; }},
+    {"root", Takes::nothing, 0, 0, [](Target& t, const Value&) { t.asked = Asked::root; }},
+    {"window-id", Takes::window_id, 0, 0,
+     [](Target& t, const Value& v) {
+       t.options.window_id = v.number;
+       t.asked = Asked::window;
+     }},
+    {"music", Takes::nothing, 0, 0, [](Target& t, const Value&) { t.options.music = true; }},
+    {"no-music", Takes::nothing, 0, 0, [](Target& t, const Value&) { t.options.music = false; }},
+    {"count", Takes::number, kMinFizzlet, kMaxFizzlet,
+     [](Target& t, const Value& v) { t.options.count = static_cast<std::int16_t>(v.number); }},
+    {"pop-chance", Takes::number, kMinPopChance, kMaxPopChance,
+     [](Target& t, const Value& v) {
+       t.options.pop_chance = static_cast<std::int16_t>(v.number);
+     }},
+    {"soundfont", Takes::text, 0, 0,
+     [](Target& t, const Value& v) { t.options.soundfont = std::string(v.text); }},
+    {"display", Takes::text, 0, 0,
+     [](Target& t, const Value& v) { t.options.display = std::string(v.text); }},
+};
+
+const OptionRule* find_rule(std::string_view name) {
+  for (const OptionRule& rule : kOptionRules) {
+    if (rule.name == name) return &rule;
+  }
+  return nullptr;
+}
+
+// Checks the text of an option's value as its rule asks: the value, or the
+// reason it is refused.
+std::optional<Value> check_value(const OptionRule& rule, std::string_view text,
+                                 std::string& error) {
+  const std::string option = "-" + std::string(rule.name);
+  switch (rule.takes) {
+    case Takes::window_id:
+      if (const auto id = parse_window_id(text)) return Value{*id, {}};
+      error = bad_window_id(option, text);
+      return std::nullopt;
+    case Takes::number:
+      if (const auto number = parse_ranged(text, rule.low, rule.high)) {
+        return Value{static_cast<std::uint64_t>(*number), {}};
+      }
+      error = option + " must be a whole number from " + std::to_string(rule.low) + " to " +
+              std::to_string(rule.high) + " (got " + quoted(text) + ")";
+      return std::nullopt;
+    case Takes::text:
+      if (!text.empty()) return Value{0, text};
+      error = option + " needs a value (see --help)";
+      return std::nullopt;
+    case Takes::nothing:
+      break;
+  }
+  return Value{};
+}
+
+// Where to draw, once every option has been read.  Under the xscreensaver
+// daemon the variable names the window to draw in; like xscreensaver's own
+// programs, "-root" then means that window.  An empty variable counts as
+// unset; anything else that names no window is refused rather than quietly
+// drawing somewhere else.
+void resolve_placement(Asked asked, std::optional<std::string_view> xscreensaver_window,
+                       SaverOptionsResult& result) {
+  SaverOptions& o = result.options;
+  std::optional<std::uint64_t> daemon_window;
+  const bool daemon_window_used = asked == Asked::root || asked == Asked::nothing;
+  if (daemon_window_used && xscreensaver_window && !xscreensaver_window->empty()) {
+    daemon_window = parse_window_id(*xscreensaver_window);
+    if (!daemon_window) {
+      result.error = bad_window_id("$XSCREENSAVER_WINDOW", *xscreensaver_window);
+      return;
+    }
+  }
+  switch (asked) {
+    case Asked::window:
+      o.placement = Placement::window;
+      break;
+    case Asked::own_window:
+      o.placement = Placement::own_window;
+      break;
+    case Asked::root:
+    case Asked::nothing:
+      if (daemon_window) {
+        o.placement = Placement::window;
+        o.window_id = *daemon_window;
+      } else {
+        o.placement = asked == Asked::root ? Placement::root : Placement::own_window;
+      }
+      break;
+  }
+}
+
 }  // namespace
 
 std::optional<std::uint64_t> parse_window_id(std::string_view text) {
@@ -80,8 +212,8 @@ std::optional<std::uint64_t> parse_window_id(std::string_view text) {
 SaverOptionsResult parse_saver_options(std::span<const std::string_view> arguments,
                                        std::optional<std::string_view> xscreensaver_window) {
   SaverOptionsResult result;
-  SaverOptions& o = result.options;
-  enum class Asked { nothing, own_window, root, window } asked = Asked::nothing;
+  Asked asked = Asked::nothing;
+  Target target{result.options, asked};
 
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string_view argument = arguments[i];
@@ -91,105 +223,32 @@ SaverOptionsResult parse_saver_options(std::span<const std::string_view> argumen
       return result;
     }
     std::string_view name = *parsed_name;
-    std::optional<std::string_view> value;
+    std::optional<std::string_view> text;  // "--name=text"
     if (const auto equals = name.find('='); equals != std::string_view::npos) {
-      value = name.substr(equals + 1);
+      text = name.substr(equals + 1);
       name = name.substr(0, equals);
     }
-    const auto takes_value = [&]() -> std::optional<std::string_view> {
-      if (value) return value;
-      if (i + 1 < arguments.size()) return arguments[++i];
-      result.error = "-" + std::string(name) + " needs a value (see --help)";
-      return std::nullopt;
-    };
-    const auto no_value = [&] {
-      if (value) result.error = "-" + std::string(name) + " takes no value";
-      return !value;
-    };
-
-    if (name == "help" || name == "h") {
-      if (!no_value()) return result;
-      o.action = SaverAction::help;
-    } else if (name == "version") {
-      if (!no_value()) return result;
-      o.action = SaverAction::version;
-    } else if (name == "fullscreen") {
-      if (!no_value()) return result;
-      asked = Asked::own_window;
-    } else if (name == "root") {
-      if (!no_value()) return result;
-      asked = Asked::root;
-    } else if (name == "music" || name == "no-music") {
-      if (!no_value()) return result;
-      o.music = name == "music";
-    } else if (name == "window-id") {
-      const auto text = takes_value();
-      if (!text) return result;
-      const auto id = parse_window_id(*text);
-      if (!id) {
-        result.error = bad_window_id("-window-id", *text);
-        return result;
-      }
-      o.window_id = *id;
-      asked = Asked::window;
-    } else if (name == "count" || name == "pop-chance") {
-      const auto text = takes_value();
-      if (!text) return result;
-      const bool count = name == "count";
-      const int low = count ? kMinFizzlet : kMinPopChance;
-      const int high = count ? kMaxFizzlet : kMaxPopChance;
-      const auto number = parse_ranged(*text, low, high);
-      if (!number) {
-        result.error = "-" + std::string(name) + " must be a whole number from " +
-                       std::to_string(low) + " to " + std::to_string(high) + " (got " +
-                       quoted(*text) + ")";
-        return result;
-      }
-      (count ? o.count : o.pop_chance) = number;
-    } else if (name == "soundfont" || name == "display") {
-      const auto text = takes_value();
-      if (!text) return result;
-      if (text->empty()) {
-        result.error = "-" + std::string(name) + " needs a value (see --help)";
-        return result;
-      }
-      (name == "soundfont" ? o.soundfont : o.display) = std::string(*text);
-    } else {
+    const OptionRule* rule = find_rule(name);
+    if (rule == nullptr) {
       result.error = "unknown option " + quoted(argument) + " (see --help)";
       return result;
     }
-  }
-
-  // Under the xscreensaver daemon the variable names the window to draw in;
-  // like xscreensaver's own programs, "-root" then means that window.  An
-  // empty variable counts as unset; anything else that names no window is
-  // refused rather than quietly drawing somewhere else.
-  std::optional<std::uint64_t> daemon_window;
-  const bool daemon_window_used = asked == Asked::root || asked == Asked::nothing;
-  if (daemon_window_used && xscreensaver_window && !xscreensaver_window->empty()) {
-    daemon_window = parse_window_id(*xscreensaver_window);
-    if (!daemon_window) {
-      result.error = bad_window_id("$XSCREENSAVER_WINDOW", *xscreensaver_window);
+    if (rule->takes == Takes::nothing && text) {
+      result.error = "-" + std::string(name) + " takes no value";
       return result;
     }
-  }
-  switch (asked) {
-    case Asked::window:
-      o.placement = Placement::window;
-      break;
-    case Asked::own_window:
-      o.placement = Placement::own_window;
-      break;
-    case Asked::root:
-    case Asked::nothing:
-      if (daemon_window) {
-        o.placement = Placement::window;
-        o.window_id = *daemon_window;
-      } else {
-        o.placement = asked == Asked::root ? Placement::root : Placement::own_window;
+    if (rule->takes != Takes::nothing && !text) {
+      if (i + 1 == arguments.size()) {
+        result.error = "-" + std::string(name) + " needs a value (see --help)";
+        return result;
       }
-      break;
+      text = arguments[++i];
+    }
+    const std::optional<Value> value = check_value(*rule, text.value_or(""), result.error);
+    if (!value) return result;
+    rule->set(target, *value);
   }
+  resolve_placement(asked, xscreensaver_window, result);
   return result;
 }
 

@@ -9,7 +9,9 @@
 //   fizzlet --help | --version
 //
 // Every option may be written with one dash or two, and a value either as
-// the next argument or after "=" ("--count=40").
+// the next argument or after "=" ("--count=40").  The options are a table:
+// each has a name, the value it takes (a window id, a number in a range, a
+// text, or nothing) and what it sets.
 
 #include <cstdint>
 #include <optional>
