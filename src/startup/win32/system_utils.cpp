@@ -47,7 +47,9 @@ void center_form(HWND form) {
   SetWindowPos(form, nullptr, static_cast<int>(std::nearbyint(left)),
                static_cast<int>(std::nearbyint(top)), 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  process_pending_messages();
+  // A quit request taken here (a close request that arrived while the form
+  // loads) belongs to the loop that runs the form: post it again.
+  if (!process_pending_messages()) PostQuitMessage(0);
 }
 
 void show_cursor() {

@@ -10,7 +10,7 @@ namespace fizzlet::win32 {
 
 // Moves the window to the middle of the screen without resizing it (the
 // result may be negative for a window larger than the screen), then
-// processes pending messages once.
+// processes pending messages once (a quit request among them is posted again).
 void center_form(HWND form);
 // Calls ShowCursor(TRUE) until the display count is 0 or more.
 void show_cursor();
