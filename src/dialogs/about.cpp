@@ -12,13 +12,15 @@ using namespace about;
 
 // In tab order: Ok first.
 constexpr ControlSpec kControls[] = {
-    {kCommand1, ControlKind::default_button, "Ok", {3270, 1920, 1275, 345},
+    {kOkButton, ControlKind::default_button, "Ok", {3270, 1920, 1275, 345},
      "Click here to exit this screen"},
-    {kCommand2, ControlKind::button, "Want more screen savers? Click Here!", {90, 1920, 3015, 345},
+    {kHomePageButton, ControlKind::button, "Want more screen savers? Click Here!",
+     {90, 1920, 3015, 345},
      "Click here to launch your browser to our internet home page!"},
-    {kImage1, ControlKind::picture, "", {90, 90, 2310, 1740}},
-    {kLabel1, ControlKind::title_label, "Fizzlet Screen Saver", {2520, 90, 2055, 195}},
-    {kLabel2, ControlKind::centred_label, "Version " FIZZLET_VERSION_TEXT, {2520, 375, 2055, 195}},
+    {kAboutPicture, ControlKind::picture, "", {90, 90, 2310, 1740}},
+    {kTitleLabel, ControlKind::title_label, "Fizzlet Screen Saver", {2520, 90, 2055, 195}},
+    {kVersionLabel, ControlKind::centred_label, "Version " FIZZLET_VERSION_TEXT,
+     {2520, 375, 2055, 195}},
 };
 
 constexpr FormSpec kForm{"About This Screen Saver...", 4680, 2355, kControls};

@@ -1,5 +1,5 @@
 #pragma once
-// frm_about without the window system: its form and where its button leads.
+// The about box without the window system: its form and where its button leads.
 
 #include <string>
 #include <string_view>
@@ -9,11 +9,11 @@
 namespace fizzlet {
 
 namespace about {
-inline constexpr int kImage1 = 1201;
-inline constexpr int kLabel1 = 1202;
-inline constexpr int kLabel2 = 1204;    // the version
-inline constexpr int kCommand1 = 1;     // Ok: Enter and Escape press it
-inline constexpr int kCommand2 = 1203;  // "Want more screen savers? Click Here!"
+inline constexpr int kAboutPicture = 1201;
+inline constexpr int kTitleLabel = 1202;
+inline constexpr int kVersionLabel = 1204;
+inline constexpr int kOkButton = 1;  // Enter and Escape press it
+inline constexpr int kHomePageButton = 1203;  // "Want more screen savers? Click Here!"
 }  // namespace about
 
 const FormSpec& about_form();

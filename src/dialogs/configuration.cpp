@@ -11,28 +11,30 @@ using namespace configuration;
 
 constexpr std::string_view kWindTip = "Customize how fast or slow the wind will blow!";
 
-// In tab order: Command5, Command6, Command4, Check1, HScroll1, Command2,
-// HScroll2; the labels and the picture take no focus.
+// In tab order: Password, Preview, Exit, the music box, the kernel count,
+// About, the chance of popping; the labels and the picture take no focus.
 constexpr ControlSpec kControls[] = {
-    {kCommand5, ControlKind::button, "Password", {1380, 3870, 1200, 300},
+    {kPasswordButton, ControlKind::button, "Password", {1380, 3870, 1200, 300},
      "Click here to change the password for this screen saver"},
-    {kCommand6, ControlKind::button, "Preview", {5250, 3870, 1200, 300},
+    {kPreviewButton, ControlKind::button, "Preview", {5250, 3870, 1200, 300},
      "Click here to preview the screen saver!"},
-    {kCommand4, ControlKind::button, "Exit", {6540, 3870, 1200, 300}, "Click here to exit"},
-    {kCheck1, ControlKind::check_box, "Play background music", {5100, 3330, 2595, 375},
+    {kExitButton, ControlKind::button, "Exit", {6540, 3870, 1200, 300}, "Click here to exit"},
+    {kMusicCheckBox, ControlKind::check_box, "Play background music", {5100, 3330, 2595, 375},
      "Place a check here to play background music during the screen saver"},
-    {kHScroll1, ControlKind::horizontal_scroll, "", {5070, 1650, 2685, 285}},
-    {kCommand2, ControlKind::button, "About", {5850, 840, 1200, 300},
+    {kKernelCountScrollBar, ControlKind::horizontal_scroll, "", {5070, 1650, 2685, 285}},
+    {kAboutButton, ControlKind::button, "About", {5850, 840, 1200, 300},
      "Click here to learn more about this screen saver"},
-    {kHScroll2, ControlKind::horizontal_scroll, "", {5040, 2610, 2685, 285}},
-    {kImage1, ControlKind::picture, "", {90, 90, 4860, 3660}},
-    {kLabel1, ControlKind::title_label, "Fizzlet Screen Saver", {5070, 90, 2745, 285}},
-    {kLabel2, ControlKind::centred_label, "Fizzlet Kernals", {5100, 1410, 2685, 225}, kWindTip},
-    {kLabel6, ControlKind::label, "Less", {5070, 1950, 405, 225}},
-    {kLabel7, ControlKind::right_label, "More", {7350, 1950, 405, 225}},
-    {kLabel5, ControlKind::centred_label, "Chance Of Popping", {5070, 2370, 2685, 225}, kWindTip},
-    {kLabel4, ControlKind::label, "Less", {5040, 2910, 405, 225}},
-    {kLabel3, ControlKind::right_label, "More", {7320, 2910, 405, 225}},
+    {kPopChanceScrollBar, ControlKind::horizontal_scroll, "", {5040, 2610, 2685, 285}},
+    {kTitlePicture, ControlKind::picture, "", {90, 90, 4860, 3660}},
+    {kTitleLabel, ControlKind::title_label, "Fizzlet Screen Saver", {5070, 90, 2745, 285}},
+    {kKernelCountLabel, ControlKind::centred_label, "Fizzlet Kernals", {5100, 1410, 2685, 225},
+     kWindTip},
+    {kKernelCountLessLabel, ControlKind::label, "Less", {5070, 1950, 405, 225}},
+    {kKernelCountMoreLabel, ControlKind::right_label, "More", {7350, 1950, 405, 225}},
+    {kPopChanceLabel, ControlKind::centred_label, "Chance Of Popping", {5070, 2370, 2685, 225},
+     kWindTip},
+    {kPopChanceLessLabel, ControlKind::label, "Less", {5040, 2910, 405, 225}},
+    {kPopChanceMoreLabel, ControlKind::right_label, "More", {7320, 2910, 405, 225}},
 };
 
 constexpr FormSpec kForm{"Screen Saver Configuration", 7860, 4230, kControls};
@@ -57,18 +59,19 @@ int scroll_position(const ScrollRange& range, int position, ScrollAction action,
 }
 
 ConfigurationControls controls_from_settings(const Settings& settings) {
-  return {std::clamp<int>(settings.total_fizzlet, kHScroll1Range.minimum, kHScroll1Range.maximum),
-          std::clamp<int>(settings.pop_chance, kHScroll2Range.minimum, kHScroll2Range.maximum),
-          audio_enabled(settings) ? 1 : 0};
+  return {std::clamp<int>(settings.total_fizzlet, kKernelCountRange.minimum,
+                          kKernelCountRange.maximum),
+          std::clamp<int>(settings.pop_chance, kPopChanceRange.minimum, kPopChanceRange.maximum),
+          audio_enabled(settings)};
 }
 
 void save_from_controls(const ConfigurationControls& controls, Settings& settings,
                         SettingsStore& store) {
-  settings.audio_on = controls.check1 != 0 ? "1" : "0";
+  settings.audio_on = controls.music_on ? "1" : "0";
   settings.total_fizzlet = static_cast<std::int16_t>(
-      std::clamp(controls.hscroll1, kHScroll1Range.minimum, kHScroll1Range.maximum));
+      std::clamp(controls.kernel_count, kKernelCountRange.minimum, kKernelCountRange.maximum));
   settings.pop_chance = static_cast<std::int16_t>(
-      std::clamp(controls.hscroll2, kHScroll2Range.minimum, kHScroll2Range.maximum));
+      std::clamp(controls.pop_chance, kPopChanceRange.minimum, kPopChanceRange.maximum));
   save_settings(store, settings);
 }
 

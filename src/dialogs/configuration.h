@@ -1,5 +1,5 @@
 #pragma once
-// frm_configuration without the window system: its form, the mapping
+// The configuration dialog without the window system: its form, the mapping
 // between its controls and the settings, and how its two scroll bars move.
 
 #include <cstdint>
@@ -10,21 +10,21 @@
 namespace fizzlet {
 
 namespace configuration {
-inline constexpr int kImage1 = 1001;
-inline constexpr int kLabel1 = 1002;
-inline constexpr int kLabel2 = 1003;
-inline constexpr int kLabel3 = 1004;
-inline constexpr int kLabel4 = 1005;
-inline constexpr int kLabel5 = 1006;
-inline constexpr int kLabel6 = 1007;
-inline constexpr int kLabel7 = 1008;
-inline constexpr int kHScroll1 = 1010;  // number of kernels
-inline constexpr int kHScroll2 = 1011;  // chance of popping
-inline constexpr int kCheck1 = 1012;    // background music
-inline constexpr int kCommand2 = 1020;  // About
-inline constexpr int kCommand4 = 1021;  // Exit
-inline constexpr int kCommand5 = 1022;  // Password
-inline constexpr int kCommand6 = 1023;  // Preview
+inline constexpr int kTitlePicture = 1001;
+inline constexpr int kTitleLabel = 1002;
+inline constexpr int kKernelCountLabel = 1003;
+inline constexpr int kPopChanceMoreLabel = 1004;
+inline constexpr int kPopChanceLessLabel = 1005;
+inline constexpr int kPopChanceLabel = 1006;
+inline constexpr int kKernelCountLessLabel = 1007;
+inline constexpr int kKernelCountMoreLabel = 1008;
+inline constexpr int kKernelCountScrollBar = 1010;
+inline constexpr int kPopChanceScrollBar = 1011;
+inline constexpr int kMusicCheckBox = 1012;
+inline constexpr int kAboutButton = 1020;
+inline constexpr int kExitButton = 1021;
+inline constexpr int kPasswordButton = 1022;
+inline constexpr int kPreviewButton = 1023;
 }  // namespace configuration
 
 const FormSpec& configuration_form();
@@ -36,8 +36,8 @@ struct ScrollRange {
   int small_step;  // arrow keys and the arrow buttons
   int large_step;  // Page Up/Down and clicks beside the thumb
 };
-inline constexpr ScrollRange kHScroll1Range{kMinFizzlet, kMaxFizzlet, 1, 1};
-inline constexpr ScrollRange kHScroll2Range{kMinPopChance, kMaxPopChance, 1, 1};
+inline constexpr ScrollRange kKernelCountRange{kMinFizzlet, kMaxFizzlet, 1, 1};
+inline constexpr ScrollRange kPopChanceRange{kMinPopChance, kMaxPopChance, 1, 1};
 
 // What the user did to a scroll bar (the window system's scroll requests).
 enum class ScrollAction {
@@ -56,13 +56,13 @@ int scroll_position(const ScrollRange& range, int position, ScrollAction action,
 
 // The states of the controls that hold settings.
 struct ConfigurationControls {
-  int hscroll1 = kDefaultFizzlet;   // total_fizzlet
-  int hscroll2 = kDefaultPopChance; // pop_chance
-  int check1 = 1;                   // audio_on: 0 clear, 1 checked
+  int kernel_count = kDefaultFizzlet;  // total_fizzlet
+  int pop_chance = kDefaultPopChance;  // pop_chance
+  bool music_on = true;                // audio_on: checked unless its number is 0
   friend bool operator==(const ConfigurationControls&, const ConfigurationControls&) = default;
 };
 
-// Form_Load: the bars at total_fizzlet and pop_chance, the check box at
+// What the dialog shows when it loads: the bars at total_fizzlet and pop_chance, the check box at
 // audio_on taken as a number.  Values the controls cannot show are brought
 // into their ranges (a bar to its nearer end, any non-zero music to checked).
 ConfigurationControls controls_from_settings(const Settings& settings);

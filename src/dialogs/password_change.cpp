@@ -6,16 +6,16 @@ namespace {
 
 using namespace password_change;
 
-// In tab order: NewPassword, NewPassword2, OK, Cancel.
+// In tab order: the new password, its confirmation, OK, Cancel.
 constexpr ControlSpec kControls[] = {
     {kNewPassword, ControlKind::password_box, "", {1980, 630, 1605, 330}},
-    {kNewPassword2, ControlKind::password_box, "", {1980, 1080, 1605, 315}},
+    {kConfirmPassword, ControlKind::password_box, "", {1980, 1080, 1605, 315}},
     {kOK, ControlKind::default_button, "OK", {4050, 180, 1095, 330}},
     {kCancel, ControlKind::button, "Cancel", {4050, 585, 1095, 330}},
-    {kLabel1, ControlKind::centred_label, "Change password for Fizzlet Screen Saver",
+    {kHeadingLabel, ControlKind::centred_label, "Change password for Fizzlet Screen Saver",
      {60, 135, 3840, 240}},
-    {kLabel2, ControlKind::label, "New Password:", {180, 630, 1110, 195}},
-    {kLabel3, ControlKind::label, "Confirm new password:", {180, 1080, 1635, 195}},
+    {kNewPasswordLabel, ControlKind::label, "New Password:", {180, 630, 1110, 195}},
+    {kConfirmPasswordLabel, ControlKind::label, "Confirm new password:", {180, 1080, 1635, 195}},
 };
 
 constexpr FormSpec kForm{"Change  Password", 5265, 1545, kControls};

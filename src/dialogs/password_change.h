@@ -1,5 +1,5 @@
 #pragma once
-// frm_newpassword without the window system: its form, the mapping of every
+// The password change dialog without the window system: its form, the mapping of every
 // character to the unshifted character of its key, and the checks that a
 // new password passes before it is stored.
 
@@ -13,11 +13,11 @@
 namespace fizzlet {
 
 namespace password_change {
-inline constexpr int kLabel1 = 1101;
-inline constexpr int kLabel2 = 1102;
-inline constexpr int kLabel3 = 1103;
+inline constexpr int kHeadingLabel = 1101;
+inline constexpr int kNewPasswordLabel = 1102;
+inline constexpr int kConfirmPasswordLabel = 1103;
 inline constexpr int kNewPassword = 1104;
-inline constexpr int kNewPassword2 = 1105;
+inline constexpr int kConfirmPassword = 1105;
 inline constexpr int kOK = 1;      // the dialog's OK: Enter presses it
 inline constexpr int kCancel = 2;  // the dialog's Cancel: Escape presses it
 }  // namespace password_change
@@ -49,8 +49,8 @@ enum class NewPasswordVerdict { accepted, mismatch, too_long };
 
 struct NewPasswordCheck {
   NewPasswordVerdict verdict;
-  std::string first;   // NewPassword, mapped: the boxes show these from now on
-  std::string second;  // NewPassword2, mapped
+  std::string first;   // the new password, mapped: the boxes show these from now on
+  std::string second;  // the confirmation, mapped
 };
 
 // OK: both entries mapped; a mismatch is reported before a length over 30.

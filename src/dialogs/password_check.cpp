@@ -8,10 +8,10 @@ using namespace password_check;
 
 // In tab order: the text box first, so it has the focus when the dialog opens.
 constexpr ControlSpec kControls[] = {
-    {kText1, ControlKind::password_box, "", {180, 540, 2040, 285}},
-    {kCommand1, ControlKind::default_button, "Ok", {2790, 180, 915, 330}},
-    {kCommand2, ControlKind::button, "Cancel", {2790, 630, 915, 330}},
-    {kLabel1, ControlKind::label, "Type your screen saver password:", {180, 180, 2535, 330}},
+    {kPasswordBox, ControlKind::password_box, "", {180, 540, 2040, 285}},
+    {kOkButton, ControlKind::default_button, "Ok", {2790, 180, 915, 330}},
+    {kCancelButton, ControlKind::button, "Cancel", {2790, 630, 915, 330}},
+    {kPromptLabel, ControlKind::label, "Type your screen saver password:", {180, 180, 2535, 330}},
 };
 
 constexpr FormSpec kForm{"Screen Saver Password", 3840, 1125, kControls};

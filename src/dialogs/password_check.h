@@ -12,10 +12,10 @@
 namespace fizzlet {
 
 namespace password_check {
-inline constexpr int kLabel1 = 102;
-inline constexpr int kText1 = 101;     // the password box
-inline constexpr int kCommand1 = 1;    // Ok: Enter presses it
-inline constexpr int kCommand2 = 103;  // Cancel; not the dialog's Escape command
+inline constexpr int kPromptLabel = 102;
+inline constexpr int kPasswordBox = 101;
+inline constexpr int kOkButton = 1;         // Ok: Enter presses it
+inline constexpr int kCancelButton = 103;  // Cancel; not the dialog's Escape command
 }  // namespace password_check
 
 const FormSpec& password_check_form();

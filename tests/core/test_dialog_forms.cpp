@@ -32,14 +32,14 @@ TEST(FormLayout, TwipsBecomePixelsRoundedHalvesToEven) {
 
 TEST(FormLayout, LabelsMayGrowIntoTheFreeRoomBesideThem) {
   const FormSpec& change = password_change_form();
-  EXPECT_EQ(text_room(change, *change.find(password_change::kLabel3)), 1980 - 60 - 180);
+  EXPECT_EQ(text_room(change, *change.find(password_change::kConfirmPasswordLabel)), 1980 - 60 - 180);
   const FormSpec& check = password_check_form();
-  EXPECT_EQ(text_room(check, *check.find(password_check::kLabel1)), 2790 - 60 - 180);
+  EXPECT_EQ(text_room(check, *check.find(password_check::kPromptLabel)), 2790 - 60 - 180);
   const FormSpec& config = configuration_form();
-  EXPECT_EQ(text_room(config, *config.find(configuration::kLabel6)), 7350 - 60 - 5070);
-  EXPECT_EQ(text_room(config, *config.find(configuration::kLabel7)), 405) << "right-aligned";
-  EXPECT_EQ(text_room(config, *config.find(configuration::kCommand6)), 1200 - 120);
-  EXPECT_EQ(text_room(config, *config.find(configuration::kCheck1)), 2595 - 300);
+  EXPECT_EQ(text_room(config, *config.find(configuration::kKernelCountLessLabel)), 7350 - 60 - 5070);
+  EXPECT_EQ(text_room(config, *config.find(configuration::kKernelCountMoreLabel)), 405) << "right-aligned";
+  EXPECT_EQ(text_room(config, *config.find(configuration::kPreviewButton)), 1200 - 120);
+  EXPECT_EQ(text_room(config, *config.find(configuration::kMusicCheckBox)), 2595 - 300);
 }
 
 std::vector<int> tab_order(const FormSpec& form) {
@@ -55,15 +55,15 @@ TEST(FormLayout, TablesKeepTheirTabOrderToolTipsAndClientAreas) {
   const FormSpec& config = configuration_form();
   EXPECT_EQ(config.caption, "Screen Saver Configuration");
   EXPECT_EQ(tab_order(config),
-            (std::vector<int>{kCommand5, kCommand6, kCommand4, kCheck1, kHScroll1, kCommand2, kHScroll2}));
-  EXPECT_EQ(config.find(kLabel2)->tool_tip, config.find(kLabel5)->tool_tip);
-  EXPECT_EQ(config.find(kCommand6)->tool_tip, "Click here to preview the screen saver!");
+            (std::vector<int>{kPasswordButton, kPreviewButton, kExitButton, kMusicCheckBox, kKernelCountScrollBar, kAboutButton, kPopChanceScrollBar}));
+  EXPECT_EQ(config.find(kKernelCountLabel)->tool_tip, config.find(kPopChanceLabel)->tool_tip);
+  EXPECT_EQ(config.find(kPreviewButton)->tool_tip, "Click here to preview the screen saver!");
   EXPECT_EQ(tab_order(password_change_form()),
-            (std::vector<int>{password_change::kNewPassword, password_change::kNewPassword2,
+            (std::vector<int>{password_change::kNewPassword, password_change::kConfirmPassword,
                               password_change::kOK, password_change::kCancel}));
   EXPECT_EQ(password_change_form().caption, "Change  Password");
-  EXPECT_EQ(tab_order(about_form()).front(), about::kCommand1);
-  EXPECT_EQ(tab_order(password_check_form()).front(), password_check::kText1);
+  EXPECT_EQ(tab_order(about_form()).front(), about::kOkButton);
+  EXPECT_EQ(tab_order(password_check_form()).front(), password_check::kPasswordBox);
 
   for (const FormSpec* form : {&config, &password_change_form(), &about_form(), &password_check_form()}) {
     for (const ControlSpec& c : form->controls) {
@@ -75,22 +75,22 @@ TEST(FormLayout, TablesKeepTheirTabOrderToolTipsAndClientAreas) {
 
 TEST(ConfigurationControls, ShowTheSettingsAndSaveThemBack) {
   Settings settings;  // a first run: nothing stored
-  EXPECT_EQ(controls_from_settings(settings), (ConfigurationControls{36, 10, 1}));
+  EXPECT_EQ(controls_from_settings(settings), (ConfigurationControls{36, 10, true}));
   settings.total_fizzlet = 250;
   settings.pop_chance = 0;
   settings.audio_on = "0";
-  EXPECT_EQ(controls_from_settings(settings), (ConfigurationControls{100, 1, 0}));
+  EXPECT_EQ(controls_from_settings(settings), (ConfigurationControls{100, 1, false}));
 
   MemoryStore store;
   settings.password_plain = "KEEP";
-  save_from_controls({98, 3, 0}, settings, store);
+  save_from_controls({98, 3, false}, settings, store);
   Settings loaded;
   load_settings(store, loaded);
   EXPECT_EQ(loaded.total_fizzlet, 98);
   EXPECT_EQ(loaded.pop_chance, 3);
   EXPECT_EQ(loaded.audio_on, "0");
   EXPECT_EQ(loaded.password_plain, "KEEP") << "closing the dialog stores the password again, unchanged";
-  save_from_controls({1, 50, 1}, settings, store);
+  save_from_controls({1, 50, true}, settings, store);
   EXPECT_EQ(store.get(kAppKey, kSection, "audio_on", ""), "1");
   EXPECT_EQ(store.get(kAppKey, kSection, "pop_chance", ""), "50");
 }
@@ -108,10 +108,10 @@ TEST(ConfigurationControls, ScrollBarsStepByOneAndStayInRange) {
       {ScrollAction::other, 36, 77, 36},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(scroll_position(kHScroll1Range, c.from, c.action, c.thumb), c.to)
+    EXPECT_EQ(scroll_position(kKernelCountRange, c.from, c.action, c.thumb), c.to)
         << static_cast<int>(c.action) << " from " << c.from;
   }
-  EXPECT_EQ(scroll_position(kHScroll2Range, 10, ScrollAction::to_right), 50);
+  EXPECT_EQ(scroll_position(kPopChanceRange, 10, ScrollAction::to_right), 50);
 }
 
 TEST(HandlerGuard, RunsOneHandlerAtATimeAndKeepsACloseForItsEnd) {

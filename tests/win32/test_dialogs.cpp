@@ -91,24 +91,24 @@ TEST_F(ConfigurationDialogTest, ShowsTheStoredSettingsInItsTwipsLayoutAndSavesOn
   EXPECT_EQ(client.right, 786);   // 7860 / 10
   EXPECT_EQ(client.bottom, 352);  // 4230 / 12 = 352.5, halves to even
   RECT bar{};
-  GetWindowRect(dialog_->item(kHScroll2), &bar);
+  GetWindowRect(dialog_->item(kPopChanceScrollBar), &bar);
   MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&bar), 2);
   EXPECT_EQ(bar.left, 504);
   EXPECT_EQ(bar.top, 218);  // 2610 / 12 = 217.5
-  EXPECT_EQ(GetFocus(), dialog_->item(kCommand5)) << "first in tab order";
+  EXPECT_EQ(GetFocus(), dialog_->item(kPasswordButton)) << "first in tab order";
   EXPECT_EQ(dialog_->controls(), (ConfigurationControls{64, 50, 0}));
 
   // Keyboard requests of the bars: End, Left, Home, Right.
   const auto scroll = [&](int bar_id, int request) {
     SendMessageA(window, WM_HSCROLL, request, reinterpret_cast<LPARAM>(dialog_->item(bar_id)));
   };
-  scroll(kHScroll1, SB_RIGHT);
-  scroll(kHScroll1, SB_LINELEFT);
-  scroll(kHScroll1, SB_PAGELEFT);
-  scroll(kHScroll2, SB_LEFT);
-  scroll(kHScroll2, SB_LINERIGHT);
-  scroll(kHScroll2, SB_PAGERIGHT);
-  SendMessageA(dialog_->item(kCheck1), BM_CLICK, 0, 0);
+  scroll(kKernelCountScrollBar, SB_RIGHT);
+  scroll(kKernelCountScrollBar, SB_LINELEFT);
+  scroll(kKernelCountScrollBar, SB_PAGELEFT);
+  scroll(kPopChanceScrollBar, SB_LEFT);
+  scroll(kPopChanceScrollBar, SB_LINERIGHT);
+  scroll(kPopChanceScrollBar, SB_PAGERIGHT);
+  SendMessageA(dialog_->item(kMusicCheckBox), BM_CLICK, 0, 0);
   EXPECT_EQ(dialog_->controls(), (ConfigurationControls{98, 3, 1}));
 
   // A close request from outside saves and closes.
@@ -132,11 +132,11 @@ void CALLBACK close_when_about_is_up(HWND, UINT, UINT_PTR id, DWORD) {
 TEST_F(ConfigurationDialogTest, ACloseRequestWhileTheAboutBoxIsUpClosesBothAndSaves) {
   HWND window = open();
   ASSERT_NE(window, nullptr);
-  SendMessageA(window, WM_HSCROLL, SB_LEFT, reinterpret_cast<LPARAM>(dialog_->item(kHScroll1)));
+  SendMessageA(window, WM_HSCROLL, SB_LEFT, reinterpret_cast<LPARAM>(dialog_->item(kKernelCountScrollBar)));
   close_target = window;
   about_seen = false;
   const UINT_PTR timer = SetTimer(nullptr, 0, 50, close_when_about_is_up);
-  SendMessageA(window, WM_COMMAND, kCommand2, 0);  // About: returns when it has closed
+  SendMessageA(window, WM_COMMAND, kAboutButton, 0);  // About: returns when it has closed
   KillTimer(nullptr, timer);
   EXPECT_TRUE(about_seen);
   EXPECT_EQ(FindWindowA(nullptr, "About This Screen Saver..."), nullptr);

@@ -13,7 +13,7 @@ CONFIG="Screen Saver Configuration"
 ABOUT="About This Screen Saver..."
 SAVER="screen saver running"
 KEY='HKCU\Software\Tarvo Fizzlet Screen Saver\Config'
-HSCROLL1=1010 HSCROLL2=1011 CHECK1=1012 ABOUT_BUTTON=1020 EXIT=1021 PREVIEW=1023 HOME_PAGE=1203
+KERNEL_COUNT_BAR=1010 POP_CHANCE_BAR=1011 MUSIC_BOX=1012 ABOUT_BUTTON=1020 EXIT=1021 PREVIEW=1023 HOME_PAGE=1203
 
 open_dialog() {  # switches...
   wine_start "$@"
@@ -21,7 +21,7 @@ open_dialog() {  # switches...
 }
 shows() {  # kernels chance music
   local got
-  got=$(wine_inspect "$CONFIG" | awk -v a=$HSCROLL1 -v b=$HSCROLL2 -v c=$CHECK1 '
+  got=$(wine_inspect "$CONFIG" | awk -v a=$KERNEL_COUNT_BAR -v b=$POP_CHANCE_BAR -v c=$MUSIC_BOX '
     $1 == "control" { value[$2] = $9 } END { print value[a], value[b], value[c] }')
   [ "$got" = "$1 $2 $3" ] || fail "the dialog shows $got, expected $1 $2 $3"
 }

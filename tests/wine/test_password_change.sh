@@ -15,7 +15,7 @@ TOO_LONG="Change Password"
 SAVER="screen saver running"
 CHECK="Screen Saver Password"
 KEY='HKCU\Software\Tarvo Fizzlet Screen Saver\Config'
-NEW_PASSWORD=1104 NEW_PASSWORD2=1105
+NEW_PASSWORD=1104 CONFIRM_PASSWORD=1105
 
 # Replaces the text of a password box: click into it, clear it, type.
 retype() {  # control text
@@ -26,7 +26,7 @@ retype() {  # control text
 # Both entries, then Enter (OK); expects the message box TITLE, closes it.
 refused() {  # first second title
   retype $NEW_PASSWORD "$1"
-  retype $NEW_PASSWORD2 "$2"
+  retype $CONFIRM_PASSWORD "$2"
   xdotool key Return
   wait_window "$3" 10 >/dev/null || fail "no \"$3\" message for \"$1\" / \"$2\""
   sleep 0.3
@@ -60,7 +60,7 @@ wait_no_window "$CHANGE" 10 || fail "Escape did not cancel the dialog"
 # Mixed letter case, and "!" typed with Shift where the other has "1".
 open_change
 retype $NEW_PASSWORD 'PoP!x'
-retype $NEW_PASSWORD2 'pOp1X'
+retype $CONFIRM_PASSWORD 'pOp1X'
 xdotool key Return
 wait_no_window "$CHANGE" 10 || fail "a confirmed password did not close the dialog"
 [ "$(window_count "$MISMATCH")" -eq 0 ] || fail "the entries were taken as different"

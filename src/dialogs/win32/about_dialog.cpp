@@ -14,23 +14,23 @@ namespace fizzlet::win32 {
 using namespace about;
 
 AboutDialog::AboutDialog(const ProcessValues& process)
-    : Form(about_form(), process, {{kImage1, IDB_ABOUT}}) {}
+    : Form(about_form(), process, {{kAboutPicture, IDB_ABOUT}}) {}
 
 bool AboutDialog::on_command(int id, int) {
   switch (id) {
-    case kCommand1:  // Ok, Enter
+    case kOkButton:  // Ok, Enter
     case IDCANCEL:   // Escape
       unload();
       return true;
-    case kCommand2:
-      Command2_Click();
+    case kHomePageButton:
+      on_home_page();
       return true;
     default:
       return false;
   }
 }
 
-void AboutDialog::Command2_Click() const {
+void AboutDialog::on_home_page() const {
   const std::string address = home_page_address(FIZZLET_HOME_PAGE, process().app_folder);
   ShellExecuteA(window(), nullptr, address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }

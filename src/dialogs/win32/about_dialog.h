@@ -1,5 +1,5 @@
 #pragma once
-// frm_about: the about box, modal over the configuration dialog.
+// The about box, modal over the configuration dialog.
 
 #include <windows.h>
 
@@ -17,7 +17,7 @@ class AboutDialog final : public Form {
  private:
   // Opens the home page with the shell's default action; nothing is
   // reported when no browser starts.
-  void Command2_Click() const;
+  void on_home_page() const;
 };
 
 }  // namespace fizzlet::win32

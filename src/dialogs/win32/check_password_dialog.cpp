@@ -14,8 +14,8 @@ namespace {
 
 using namespace password_check;
 
-constexpr UINT_PTR kTimer1Id = kCheckPasswordTimerId;
-constexpr UINT_PTR kText1SubclassId = 1;
+constexpr UINT_PTR kTimeoutTimerId = kCheckPasswordTimerId;
+constexpr UINT_PTR kPasswordBoxSubclassId = 1;
 
 bool is_escape(const MSG* message) {
   return message != nullptr && message->wParam == VK_ESCAPE &&
@@ -38,19 +38,19 @@ class CheckPasswordDialog::State final : public Form {
   }
 
  protected:
-  void Form_Load() override {
-    SetWindowSubclass(item(kText1), &State::Text1_KeyPress, kText1SubclassId,
+  void on_load() override {
+    SetWindowSubclass(item(kPasswordBox), &State::password_box_proc, kPasswordBoxSubclassId,
                       reinterpret_cast<DWORD_PTR>(this));
-    SetTimer(window(), kTimer1Id, kCheckPasswordTimeoutMs, nullptr);
+    SetTimer(window(), kTimeoutTimerId, kCheckPasswordTimeoutMs, nullptr);
   }
 
   bool on_command(int id, int) override {
     switch (id) {
-      case kCommand1:  // Ok, or Enter
-        Command1_Click();
+      case kOkButton:  // Ok, or Enter
+        on_ok();
         return true;
-      case kCommand2:
-        Command2_Click();
+      case kCancelButton:
+        on_cancel();
         return true;
       case IDCANCEL:  // Escape: not a way out of this dialog
         return true;
@@ -60,20 +60,20 @@ class CheckPasswordDialog::State final : public Form {
   }
 
   // The close box or Alt+F4: as Cancel.
-  void on_close() override { Command2_Click(); }
+  void on_close() override { on_cancel(); }
 
   bool on_message(UINT message, WPARAM wparam, LPARAM, LRESULT&) override {
-    if (message != WM_TIMER || wparam != kTimer1Id) return false;
-    Timer1_Timer();
+    if (message != WM_TIMER || wparam != kTimeoutTimerId) return false;
+    on_timeout();
     return true;
   }
 
   // Every way out ends here.  The cursor is hidden again only when the
   // dialog closed by its own ways; when it goes down with the saver window
   // (or its owner object), the saver is ending and shows the cursor.
-  void Form_Unload() override {
-    KillTimer(window(), kTimer1Id);
-    RemoveWindowSubclass(item(kText1), &State::Text1_KeyPress, kText1SubclassId);
+  void on_unload() override {
+    KillTimer(window(), kTimeoutTimerId);
+    RemoveWindowSubclass(item(kPasswordBox), &State::password_box_proc, kPasswordBoxSubclassId);
     password_dialog_unloaded(flags_);
     if (closing_ && !saver_ending) hide_cursor();
   }
@@ -82,43 +82,43 @@ class CheckPasswordDialog::State final : public Form {
   // Ok, or Enter in the text box.  The message box lets the thread's
   // messages run, so input can reach the dialog while it is up: the guard
   // keeps a second check from starting inside the first.
-  void Command1_Click() {
+  void on_ok() {
     if (closing_ || !guard_.enter()) return;
-    if (check_password(settings_.password_plain, text_of(kText1), flags_, letter_case_)) {
+    if (check_password(settings_.password_plain, text_of(kPasswordBox), flags_, letter_case_)) {
       guard_.leave();
       close();
       return;
     }
-    set_text(kText1, "");
+    set_text(kPasswordBox, "");
     show_message(wrong_password_message());
     if (guard_.leave()) {
       // Twenty seconds passed, or a close came, while the message was up.
-      Command2_Click();
+      on_cancel();
       return;
     }
-    SetFocus(item(kText1));
+    SetFocus(item(kPasswordBox));
   }
 
-  // Cancel, closing the window, or Timer1.
-  void Command2_Click() {
+  // Cancel, closing the window, or the time-out.
+  void on_cancel() {
     if (closing_ || !guard_.request_close()) return;  // acted on after the message box
     password_dialog_cancelled(flags_);
     close();
   }
 
-  void Timer1_Timer() {
-    KillTimer(window(), kTimer1Id);
-    Command2_Click();
+  void on_timeout() {
+    KillTimer(window(), kTimeoutTimerId);
+    on_cancel();
   }
 
   // Enter in the text box is taken here, so it never reaches the edit
   // control (which would beep) even if no dialog navigation handles it.
   // Escape is claimed for the box, so that the dialog keys do not turn it
   // into a way out.
-  static LRESULT CALLBACK Text1_KeyPress(HWND box, UINT message, WPARAM wparam, LPARAM lparam,
+  static LRESULT CALLBACK password_box_proc(HWND box, UINT message, WPARAM wparam, LPARAM lparam,
                                         UINT_PTR, DWORD_PTR data) {
     if (message == WM_CHAR && wparam == VK_RETURN) {
-      reinterpret_cast<State*>(data)->Command1_Click();
+      reinterpret_cast<State*>(data)->on_ok();
       return 0;
     }
     if (message == WM_GETDLGCODE && is_escape(reinterpret_cast<const MSG*>(lparam))) {
@@ -165,7 +165,7 @@ void CheckPasswordDialog::show(HWND owner) {
   if (!state_->is_open()) return;  // closed while messages were processed
   ShowWindow(window, SW_SHOW);
   SetForegroundWindow(window);
-  SetFocus(state_->item(kText1));
+  SetFocus(state_->item(kPasswordBox));
 }
 
 bool CheckPasswordDialog::is_open() const { return state_ && state_->is_open(); }

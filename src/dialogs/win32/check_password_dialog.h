@@ -1,5 +1,5 @@
 #pragma once
-// frm_checkpassword: the small non-modal dialog that asks for the screen saver
+// The password check dialog: the small non-modal dialog that asks for the screen saver
 // password before the saver may end.
 //
 // The saver window owns one CheckPasswordDialog (the entry point hands it
@@ -34,9 +34,9 @@
 namespace fizzlet::win32 {
 
 inline constexpr UINT kCheckPasswordTimeoutMs = 20000;
-inline constexpr UINT_PTR kCheckPasswordTimerId = 1;  // Timer1 on the dialog window
-inline constexpr int kCheckPasswordTextId = password_check::kText1;       // the password box
-inline constexpr int kCheckPasswordCancelId = password_check::kCommand2;  // Cancel
+inline constexpr UINT_PTR kCheckPasswordTimerId = 1;  // the time-out, on the dialog window
+inline constexpr int kCheckPasswordTextId = password_check::kPasswordBox;       // the password box
+inline constexpr int kCheckPasswordCancelId = password_check::kCancelButton;  // Cancel
 
 class CheckPasswordDialog {
  public:

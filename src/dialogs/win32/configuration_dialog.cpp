@@ -12,7 +12,9 @@ namespace {
 
 using namespace configuration;
 
-const ScrollRange& range_of(int id) { return id == kHScroll1 ? kHScroll1Range : kHScroll2Range; }
+const ScrollRange& range_of(int id) {
+  return id == kKernelCountScrollBar ? kKernelCountRange : kPopChanceRange;
+}
 
 ScrollAction scroll_action(int request) {
   switch (request) {
@@ -54,32 +56,33 @@ void set_icon(HWND window) {
 
 ConfigurationDialog::ConfigurationDialog(ProcessValues& process, Settings& settings,
                                          SettingsStore& store, RunPreview run_preview)
-    : Form(configuration_form(), process, {{kImage1, IDB_TITLE}}),
+    : Form(configuration_form(), process, {{kTitlePicture, IDB_TITLE}}),
       process_(process),
       settings_(settings),
       store_(store),
       run_preview_(std::move(run_preview)) {}
 
 ConfigurationControls ConfigurationDialog::controls() const {
-  return {GetScrollPos(item(kHScroll1), SB_CTL), GetScrollPos(item(kHScroll2), SB_CTL),
-          IsDlgButtonChecked(window(), kCheck1) == BST_CHECKED ? 1 : 0};
+  return {GetScrollPos(item(kKernelCountScrollBar), SB_CTL),
+          GetScrollPos(item(kPopChanceScrollBar), SB_CTL),
+          IsDlgButtonChecked(window(), kMusicCheckBox) == BST_CHECKED};
 }
 
-void ConfigurationDialog::Form_Load() {
+void ConfigurationDialog::on_load() {
   set_icon(window());
   load_settings(store_, settings_);
   const ConfigurationControls shown = controls_from_settings(settings_);
-  set_scroll(item(kHScroll1), kHScroll1Range, shown.hscroll1);
-  set_scroll(item(kHScroll2), kHScroll2Range, shown.hscroll2);
-  CheckDlgButton(window(), kCheck1, shown.check1 != 0 ? BST_CHECKED : BST_UNCHECKED);
+  set_scroll(item(kKernelCountScrollBar), kKernelCountRange, shown.kernel_count);
+  set_scroll(item(kPopChanceScrollBar), kPopChanceRange, shown.pop_chance);
+  CheckDlgButton(window(), kMusicCheckBox, shown.music_on ? BST_CHECKED : BST_UNCHECKED);
 }
 
 bool ConfigurationDialog::on_command(int id, int) {
   switch (id) {
-    case kCommand2: Command2_Click(); return true;
-    case kCommand5: Command5_Click(); return true;
-    case kCommand6: Command6_Click(); return true;
-    case kCommand4:  // Exit
+    case kAboutButton: on_about(); return true;
+    case kPasswordButton: on_password(); return true;
+    case kPreviewButton: on_preview(); return true;
+    case kExitButton:  // Exit
     case IDCANCEL:   // Escape
       on_close();
       return true;
@@ -103,7 +106,7 @@ void ConfigurationDialog::on_close() {
 bool ConfigurationDialog::on_message(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
   switch (message) {
     case WM_HSCROLL:
-      HScroll_Change(reinterpret_cast<HWND>(lparam), LOWORD(wparam));
+      on_scroll(reinterpret_cast<HWND>(lparam), LOWORD(wparam));
       result = 0;
       return true;
     case WM_ENDSESSION:
@@ -118,11 +121,11 @@ bool ConfigurationDialog::on_message(UINT message, WPARAM wparam, LPARAM lparam,
 }
 
 // Every way out passes here: copy the controls into the settings and save.
-void ConfigurationDialog::Form_Unload() { save_from_controls(controls(), settings_, store_); }
+void ConfigurationDialog::on_unload() { save_from_controls(controls(), settings_, store_); }
 
-void ConfigurationDialog::HScroll_Change(HWND bar, int request) const {
+void ConfigurationDialog::on_scroll(HWND bar, int request) const {
   const int id = GetDlgCtrlID(bar);
-  if (id != kHScroll1 && id != kHScroll2) return;
+  if (id != kKernelCountScrollBar && id != kPopChanceScrollBar) return;
   SCROLLINFO info{};
   info.cbSize = sizeof(info);
   info.fMask = SIF_POS | SIF_TRACKPOS;
@@ -138,14 +141,14 @@ void ConfigurationDialog::run_over(Run run) {
   if (guard_.leave()) unload();
 }
 
-void ConfigurationDialog::Command2_Click() {
+void ConfigurationDialog::on_about() {
   run_over([this] {
     AboutDialog about(process_);
     about.show_modal(window());
   });
 }
 
-void ConfigurationDialog::Command5_Click() {
+void ConfigurationDialog::on_password() {
   run_over([this] {
     PasswordChangeDialog password(process_, settings_, store_);
     password.show_modal(window());
@@ -155,13 +158,13 @@ void ConfigurationDialog::Command5_Click() {
 // Preview: the settings are saved first, so the saver (which loads them
 // when it starts) runs with the positions just chosen.  The saver window is
 // modal over this dialog and ends on activity without asking for a password.
-void ConfigurationDialog::Command6_Click() {
+void ConfigurationDialog::on_preview() {
   run_over([this] {
     save_from_controls(controls(), settings_, store_);
     run_preview_();
     if (!is_open()) return;
     SetForegroundWindow(window());
-    SetFocus(item(kCommand6));
+    SetFocus(item(kPreviewButton));
   });
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// frm_configuration: the configuration dialog of /c and of an empty command
+// The configuration dialog of /c and of an empty command
 // line.  It is the program's only window: every way of closing it saves the
 // settings, and the program ends when show_modal returns.
 //
@@ -32,17 +32,17 @@ class ConfigurationDialog final : public Form {
   ConfigurationControls controls() const;
 
  protected:
-  void Form_Load() override;
+  void on_load() override;
   bool on_command(int id, int notification) override;
   void on_close() override;
   bool on_message(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
-  void Form_Unload() override;
+  void on_unload() override;
 
  private:
-  void Command2_Click();  // About
-  void Command5_Click();  // Password
-  void Command6_Click();  // Preview
-  void HScroll_Change(HWND bar, int request) const;
+  void on_about();
+  void on_password();
+  void on_preview();
+  void on_scroll(HWND bar, int request) const;
   // Runs a modal window over the dialog (a dialog, the preview saver).
   template <typename Run>
   void run_over(Run run);

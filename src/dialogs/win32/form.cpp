@@ -208,7 +208,7 @@ INT_PTR Form::handle(UINT message, WPARAM wparam, LPARAM lparam) {
       return TRUE;
     }
     case WM_DESTROY:
-      Form_Unload();
+      on_unload();
       detach();
       return TRUE;
     default: {
@@ -242,7 +242,7 @@ void Form::initialise() {
   lay_out(process_.twips_per_pixel_x, process_.twips_per_pixel_y);
   add_tool_tips();
   center_form(window_);
-  Form_Load();
+  on_load();
 }
 
 void Form::lay_out(int twips_per_pixel_x, int twips_per_pixel_y) {

@@ -48,7 +48,7 @@ class Form {
   // Runs the dialog modal over owner (disabled meanwhile) until it unloads.
   void show_modal(HWND owner);
   // Closes the dialog: a modal one ends its loop, a modeless one is
-  // destroyed.  Form_Unload runs as the window goes.
+  // destroyed.  on_unload runs as the window goes.
   void unload();
 
   HWND window() const { return window_; }
@@ -62,7 +62,7 @@ class Form {
  protected:
   const ProcessValues& process() const { return process_; }
   // After the controls are laid out and the form is centred.
-  virtual void Form_Load() {}
+  virtual void on_load() {}
   // A command from a control (a click) or from the dialog keys (IDOK for
   // Enter, IDCANCEL for Escape); true when handled.
   virtual bool on_command(int id, int notification) = 0;
@@ -71,7 +71,7 @@ class Form {
   // Any other message; true when handled (result goes back to the system).
   virtual bool on_message(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
   // The window is going, whichever way.
-  virtual void Form_Unload() {}
+  virtual void on_unload() {}
 
  private:
   static INT_PTR CALLBACK dialog_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);

@@ -10,31 +10,31 @@ PasswordChangeDialog::PasswordChangeDialog(const ProcessValues& process, Setting
                                            SettingsStore& store)
     : Form(password_change_form(), process), settings_(settings), store_(store) {}
 
-void PasswordChangeDialog::Form_Load() {
+void PasswordChangeDialog::on_load() {
   set_text(kNewPassword, "");
-  set_text(kNewPassword2, "");
+  set_text(kConfirmPassword, "");
 }
 
 bool PasswordChangeDialog::on_command(int id, int) {
   switch (id) {
     case kOK:  // also Enter
-      OK_Click();
+      on_ok();
       return true;
     case kCancel:  // also Escape
-      Cancel_Click();
+      on_cancel();
       return true;
     default:
       return false;
   }
 }
 
-void PasswordChangeDialog::OK_Click() {
+void PasswordChangeDialog::on_ok() {
   if (!guard_.enter()) return;
   const NewPasswordCheck check =
-      check_new_password(text_of(kNewPassword), text_of(kNewPassword2), layout_);
+      check_new_password(text_of(kNewPassword), text_of(kConfirmPassword), layout_);
   // The boxes keep the mapped texts, also after a refusal.
   set_text(kNewPassword, check.first);
-  set_text(kNewPassword2, check.second);
+  set_text(kConfirmPassword, check.second);
   switch (check.verdict) {
     case NewPasswordVerdict::mismatch: show_message(mismatch_message()); break;
     case NewPasswordVerdict::too_long: show_message(too_long_message()); break;
@@ -45,7 +45,7 @@ void PasswordChangeDialog::OK_Click() {
   if (check.verdict == NewPasswordVerdict::accepted || close_requested) unload();
 }
 
-void PasswordChangeDialog::Cancel_Click() {
+void PasswordChangeDialog::on_cancel() {
   if (guard_.request_close()) unload();
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// frm_newpassword: the password change dialog, for /a and the configuration
+// The password change dialog, for /a and the configuration
 // dialog's Password button.  A password typed twice is stored at once.
 
 #include <windows.h>
@@ -16,13 +16,13 @@ class PasswordChangeDialog final : public Form {
   PasswordChangeDialog(const ProcessValues& process, Settings& settings, SettingsStore& store);
 
  protected:
-  void Form_Load() override;
+  void on_load() override;
   bool on_command(int id, int notification) override;
-  void on_close() override { Cancel_Click(); }
+  void on_close() override { on_cancel(); }
 
  private:
-  void OK_Click();
-  void Cancel_Click();
+  void on_ok();
+  void on_cancel();
 
   Settings& settings_;
   SettingsStore& store_;
