@@ -4,18 +4,18 @@
 
 namespace fizzlet {
 
-bool PreviewHost::Form_Load(bool preview_window_exists) {
+bool PreviewHost::on_load(bool preview_window_exists) {
   state_ = PreviewState::attached;
   return preview_window_exists;
 }
 
-bool PreviewHost::Msghook1_Message(std::uint32_t message) {
+bool PreviewHost::on_hooked_message(std::uint32_t message) {
   if (message != kCloseMessage || state_ != PreviewState::attached) return false;
   state_ = PreviewState::detached;
   return true;
 }
 
-TickAction PreviewHost::Timer1_Timer(const PreviewWatch& now) {
+TickAction PreviewHost::on_watch_tick(const PreviewWatch& now) {
   if (state_ == PreviewState::ended || state_ == PreviewState::loaded) return TickAction::none;
   if (!now.preview_window_exists || state_ != PreviewState::attached) {
     state_ = PreviewState::ended;

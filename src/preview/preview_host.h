@@ -1,5 +1,5 @@
 #pragma once
-// The preview host, frm_preview, free of any window system: its states, what
+// The preview host, free of any window system: its states, what
 // its three handlers decide, and how its picture fills the preview window.
 //
 // The display settings start the program with "/P <handle>" and show the
@@ -15,7 +15,7 @@
 
 namespace fizzlet {
 
-// The watch timer's interval (Timer1).
+// The watch timer's interval.
 inline constexpr std::uint32_t kPreviewTimerMs = 50;
 // The close request that the hook reports (WM_CLOSE).
 inline constexpr std::uint32_t kCloseMessage = 16;
@@ -30,7 +30,7 @@ struct PixelSize {
 };
 
 enum class PreviewState {
-  loaded,    // the form exists; Form_Load has not finished
+  loaded,    // the form exists; on_load has not run
   attached,  // the picture is in the preview window, the timer runs
   detached,  // a close request took the picture back; the next tick ends
   ended,     // a tick found the preview window gone or the picture back
@@ -51,23 +51,23 @@ enum class TickAction {
 
 class PreviewHost {
  public:
-  // Form_Load, once the picture window exists and its close requests are
+  // Once the picture window exists and its close requests are
   // watched.  Returns true when the picture is to be sized to the preview
   // window's client area and moved into it.  A handle that names no window
   // leaves the picture in the hidden form (a handle of 0 would otherwise
   // make it a window of the desktop); the first tick then ends the host,
   // silently.  Either way the host is attached and the timer starts.
-  bool Form_Load(bool preview_window_exists);
+  bool on_load(bool preview_window_exists);
 
-  // Msghook1_Message: a message reported by the hook.  Returns true when the
+  // A message reported by the hook.  Returns true when the
   // picture must be taken back into the hidden form now: a close request
   // while it is attached.  Every other message is ignored.
-  bool Msghook1_Message(std::uint32_t message);
+  bool on_hooked_message(std::uint32_t message);
 
-  // Timer1_Timer: ends the host once the preview window is gone or the
+  // A tick of the watch timer: ends the host once the preview window is gone or the
   // picture detached.  While attached, the picture follows the preview
   // window's size, which the display settings may change at any time.
-  TickAction Timer1_Timer(const PreviewWatch& now);
+  TickAction on_watch_tick(const PreviewWatch& now);
 
   PreviewState state() const { return state_; }
   // True while the picture is (meant to be) a child of the preview window.

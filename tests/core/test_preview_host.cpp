@@ -18,49 +18,49 @@ TEST(PreviewHost, EndsAtTheFirstTickAfterTheWindowGoesOrACloseRequest) {
   // The preview window is destroyed without a close request.
   PreviewHost destroyed;
   EXPECT_EQ(destroyed.state(), PreviewState::loaded);
-  EXPECT_TRUE(destroyed.Form_Load(true));
+  EXPECT_TRUE(destroyed.on_load(true));
   EXPECT_EQ(destroyed.state(), PreviewState::attached);
   EXPECT_TRUE(destroyed.preview_attached());
   for (int tick = 0; tick < 3; ++tick) {
-    EXPECT_EQ(destroyed.Timer1_Timer(watching(true)), TickAction::none);
+    EXPECT_EQ(destroyed.on_watch_tick(watching(true)), TickAction::none);
   }
-  EXPECT_EQ(destroyed.Timer1_Timer(watching(false)), TickAction::unload);
+  EXPECT_EQ(destroyed.on_watch_tick(watching(false)), TickAction::unload);
   EXPECT_EQ(destroyed.state(), PreviewState::ended);
-  EXPECT_EQ(destroyed.Timer1_Timer(watching(false)), TickAction::none) << "unloads once";
+  EXPECT_EQ(destroyed.on_watch_tick(watching(false)), TickAction::none) << "unloads once";
 
   // A close request takes the picture back at once; messages other than 16
   // change nothing; the next tick ends the host although the window lives.
   PreviewHost closed;
-  closed.Form_Load(true);
+  closed.on_load(true);
   for (std::uint32_t other : {0u, 2u, 15u, 17u, 0x10u + 0x100u}) {
-    EXPECT_FALSE(closed.Msghook1_Message(other)) << other;
+    EXPECT_FALSE(closed.on_hooked_message(other)) << other;
   }
   EXPECT_EQ(closed.state(), PreviewState::attached);
-  EXPECT_TRUE(closed.Msghook1_Message(kCloseMessage));
+  EXPECT_TRUE(closed.on_hooked_message(kCloseMessage));
   EXPECT_EQ(closed.state(), PreviewState::detached);
   EXPECT_FALSE(closed.preview_attached());
-  EXPECT_FALSE(closed.Msghook1_Message(kCloseMessage)) << "already back in the hidden form";
-  EXPECT_EQ(closed.Timer1_Timer(watching(true)), TickAction::unload);
+  EXPECT_FALSE(closed.on_hooked_message(kCloseMessage)) << "already back in the hidden form";
+  EXPECT_EQ(closed.on_watch_tick(watching(true)), TickAction::unload);
   EXPECT_EQ(closed.state(), PreviewState::ended);
-  EXPECT_FALSE(closed.Msghook1_Message(kCloseMessage));
+  EXPECT_FALSE(closed.on_hooked_message(kCloseMessage));
 }
 
 TEST(PreviewHost, AHandleOfNoWindowGetsNoPictureAndEndsAtTheFirstTick) {
   PreviewHost host;
-  EXPECT_FALSE(host.Form_Load(false)) << "the picture must not go to the desktop";
+  EXPECT_FALSE(host.on_load(false)) << "the picture must not go to the desktop";
   EXPECT_EQ(host.state(), PreviewState::attached);
-  EXPECT_EQ(host.Timer1_Timer(watching(false, {}, {})), TickAction::unload);
+  EXPECT_EQ(host.on_watch_tick(watching(false, {}, {})), TickAction::unload);
   EXPECT_EQ(host.state(), PreviewState::ended);
 }
 
 TEST(PreviewHost, ThePictureFollowsThePreviewWindowsSizeWhileAttached) {
   PreviewHost host;
-  host.Form_Load(true);
-  EXPECT_EQ(host.Timer1_Timer(watching(true, {300, 200}, kMonitor)), TickAction::resize_picture);
-  EXPECT_EQ(host.Timer1_Timer(watching(true, {300, 200}, {300, 200})), TickAction::none);
-  EXPECT_EQ(host.Timer1_Timer(watching(true, {0, 0}, {300, 200})), TickAction::resize_picture);
-  host.Msghook1_Message(kCloseMessage);
-  EXPECT_EQ(host.Timer1_Timer(watching(true, {80, 60}, {0, 0})), TickAction::unload);
+  host.on_load(true);
+  EXPECT_EQ(host.on_watch_tick(watching(true, {300, 200}, kMonitor)), TickAction::resize_picture);
+  EXPECT_EQ(host.on_watch_tick(watching(true, {300, 200}, {300, 200})), TickAction::none);
+  EXPECT_EQ(host.on_watch_tick(watching(true, {0, 0}, {300, 200})), TickAction::resize_picture);
+  host.on_hooked_message(kCloseMessage);
+  EXPECT_EQ(host.on_watch_tick(watching(true, {80, 60}, {0, 0})), TickAction::unload);
 }
 
 TEST(PreviewPaint, ThePictureSitsAtTheTopLeftWithBlackAroundOrIsCutOff) {

@@ -94,11 +94,11 @@ bool open_configuration(ProcessValues& process, Settings& settings, SettingsStor
   return false;
 }
 
-// Preview mode: frm_preview is loaded, never shown, and lives until it ends
+// Preview mode: the preview host is loaded, never shown, and lives until it ends
 // the program itself (its preview window gone or a close request).
 bool open_preview(ProcessValues& process, Settings&, SettingsStore&) {
-  static PreviewForm frm_preview;
-  return frm_preview.load(window_from_handle_number(process.preview_parent));
+  static PreviewForm preview;
+  return preview.load(window_from_handle_number(process.preview_parent));
 }
 
 bool open_password_change(ProcessValues& process, Settings& settings, SettingsStore& store) {

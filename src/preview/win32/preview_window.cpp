@@ -12,8 +12,8 @@ namespace {
 
 constexpr char kFormClass[] = "FizzletPreviewForm";
 constexpr char kPictureClass[] = "FizzletPreviewPicture";
-constexpr UINT_PTR kTimer1 = 1;
-constexpr UINT_PTR kMsghookId = 1;
+constexpr UINT_PTR kWatchTimerId = 1;
+constexpr UINT_PTR kHookSubclassId = 1;
 
 PixelSize client_size(HWND window) {
   RECT rect{};
@@ -52,20 +52,21 @@ HWND window_from_handle_number(std::int32_t handle) {
 
 MessageHook::MessageHook(HWND window, UINT message, Report report)
     : window_(window), message_(message), report_(std::move(report)) {
-  if (!SetWindowSubclass(window_, &subclass_proc, kMsghookId, reinterpret_cast<DWORD_PTR>(this))) {
+  if (!SetWindowSubclass(window_, &subclass_proc, kHookSubclassId,
+                         reinterpret_cast<DWORD_PTR>(this))) {
     window_ = nullptr;
   }
 }
 
 MessageHook::~MessageHook() {
-  if (window_ != nullptr) RemoveWindowSubclass(window_, &subclass_proc, kMsghookId);
+  if (window_ != nullptr) RemoveWindowSubclass(window_, &subclass_proc, kHookSubclassId);
 }
 
 LRESULT CALLBACK MessageHook::subclass_proc(HWND window, UINT message, WPARAM wparam,
                                             LPARAM lparam, UINT_PTR, DWORD_PTR self_data) {
   auto* self = reinterpret_cast<MessageHook*>(self_data);
   if (message == WM_NCDESTROY) {
-    RemoveWindowSubclass(window, &subclass_proc, kMsghookId);
+    RemoveWindowSubclass(window, &subclass_proc, kHookSubclassId);
     self->window_ = nullptr;
   } else if (message == self->message_) {
     if (self->report_) self->report_(message);
@@ -95,34 +96,35 @@ bool PreviewForm::load(HWND preview_parent) {
     image_ = DibSurface::from_picture(*picture);
   }
 
-  // Form_Load: watch the picture's close requests, size the picture to the
+  // Watch the picture's close requests, size the picture to the
   // preview window's client area, move it in, start the timer.
   if (picture_ != nullptr) {
-    msghook1_ = std::make_unique<MessageHook>(
-        picture_, static_cast<UINT>(kCloseMessage), [this](UINT message) { Msghook1_Message(message); });
+    close_hook_ = std::make_unique<MessageHook>(
+        picture_, static_cast<UINT>(kCloseMessage),
+        [this](UINT message) { on_hooked_message(message); });
   }
   const bool preview_exists = preview_parent_ != nullptr && IsWindow(preview_parent_);
-  if (host_.Form_Load(preview_exists) && picture_ != nullptr) {
+  if (host_.on_load(preview_exists) && picture_ != nullptr) {
     const PixelSize size = client_size(preview_parent_);
     SetWindowPos(picture_, nullptr, 0, 0, size.width, size.height, SWP_NOZORDER | SWP_NOACTIVATE);
     SetParent(picture_, preview_parent_);
   }
-  SetTimer(form_, kTimer1, kPreviewTimerMs, nullptr);
+  SetTimer(form_, kWatchTimerId, kPreviewTimerMs, nullptr);
   return true;
 }
 
-void PreviewForm::Msghook1_Message(UINT message) {
+void PreviewForm::on_hooked_message(UINT message) {
   // Back into the hidden form at once: the display settings may be about to
   // reuse or destroy their window.
-  if (host_.Msghook1_Message(message) && picture_ != nullptr) SetParent(picture_, form_);
+  if (host_.on_hooked_message(message) && picture_ != nullptr) SetParent(picture_, form_);
 }
 
-void PreviewForm::Timer1_Timer() {
+void PreviewForm::on_watch_tick() {
   PreviewWatch now;
   now.preview_window_exists = preview_parent_ != nullptr && IsWindow(preview_parent_);
   if (now.preview_window_exists) now.preview_client = client_size(preview_parent_);
   now.picture = client_size(picture_);
-  switch (host_.Timer1_Timer(now)) {
+  switch (host_.on_watch_tick(now)) {
     case TickAction::resize_picture:
       SetWindowPos(picture_, nullptr, 0, 0, now.preview_client.width, now.preview_client.height,
                    SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
@@ -142,8 +144,8 @@ void PreviewForm::unload() {
 }
 
 void PreviewForm::destroy_windows() {
-  if (form_ != nullptr) KillTimer(form_, kTimer1);
-  msghook1_.reset();
+  if (form_ != nullptr) KillTimer(form_, kWatchTimerId);
+  close_hook_.reset();
   // The picture may still be in the preview window; it goes with the form.
   if (picture_ != nullptr) DestroyWindow(picture_);
   if (form_ != nullptr) DestroyWindow(form_);
@@ -157,8 +159,8 @@ LRESULT CALLBACK PreviewForm::form_proc(HWND window, UINT message, WPARAM wparam
         self->form_ = window;
         break;
       case WM_TIMER:
-        if (wparam == kTimer1) {
-          self->Timer1_Timer();
+        if (wparam == kWatchTimerId) {
+          self->on_watch_tick();
           return 0;
         }
         break;

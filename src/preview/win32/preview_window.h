@@ -1,5 +1,5 @@
 #pragma once
-// frm_preview, the preview host on Windows: a hidden form whose picture window
+// The preview host on Windows: a hidden form whose picture window
 // goes into the display settings' preview window.  The rules are in
 // preview/preview_host.h.
 
@@ -45,7 +45,7 @@ class PreviewForm {
   PreviewForm(const PreviewForm&) = delete;
   PreviewForm& operator=(const PreviewForm&) = delete;
 
-  // Loads the form without showing it (Form_Load): the picture goes into
+  // Loads the form without showing it: the picture goes into
   // preview_parent, sized to its client area, and the watch timer starts.
   // When the form unloads it posts WM_QUIT, which ends the program.  Returns
   // false when not even the hidden form could be made.
@@ -58,8 +58,8 @@ class PreviewForm {
  private:
   static LRESULT CALLBACK form_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   static LRESULT CALLBACK picture_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-  void Msghook1_Message(UINT message);
-  void Timer1_Timer();
+  void on_hooked_message(UINT message);
+  void on_watch_tick();
   void unload();
   void destroy_windows();
   void paint_picture();
@@ -69,7 +69,7 @@ class PreviewForm {
   HWND form_ = nullptr;
   HWND picture_ = nullptr;
   DibSurface image_;  // the still picture (IDB_PREVIEW)
-  std::unique_ptr<MessageHook> msghook1_;
+  std::unique_ptr<MessageHook> close_hook_;
 };
 
 }  // namespace fizzlet::win32
