@@ -20,7 +20,7 @@ void Music::init_music(const RandomUnit& random) {
         "FZLMUS" + std::to_string(slot % 10) + ".MID";
   }
   music_count_ = kPieces;
-  music_playing_ = 0;
+  music_playing_ = false;
   failures_in_a_row_ = 0;
   gave_up_ = false;
   switched_off_ = false;
@@ -39,7 +39,7 @@ void Music::init_music_at_random() {
 
 void Music::handle_music(const Settings& settings, const std::string& app_folder) {
   if (!audio_enabled(settings)) return;
-  if (music_playing_ != 0) return;
+  if (music_playing_) return;
   if (music_count_ == 0 || gave_up_ || switched_off_) return;
 
   music_index_ += 1;
@@ -52,20 +52,20 @@ void Music::handle_music(const Settings& settings, const std::string& app_folder
     if (++failures_in_a_row_ >= music_count_) gave_up_ = true;
     return;
   }
-  music_playing_ = 1;
+  music_playing_ = true;
   if (!player_.play()) {
     player_.close();
-    music_playing_ = 0;
+    music_playing_ = false;
     if (++failures_in_a_row_ >= music_count_) gave_up_ = true;
     return;
   }
   failures_in_a_row_ = 0;
 }
 
-void Music::MMControl1_StatusUpdate() {
-  if (music_playing_ == 0 || switched_off_) return;
+void Music::on_player_status() {
+  if (!music_playing_ || switched_off_) return;
   const PlayerMode mode = player_.mode();
-  if (mode == PlayerMode::stopped || mode == PlayerMode::not_open) music_playing_ = 0;
+  if (mode == PlayerMode::stopped || mode == PlayerMode::not_open) music_playing_ = false;
 }
 
 void Music::music_off(const Settings& settings) {

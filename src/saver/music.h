@@ -7,7 +7,7 @@
 // How the saver session drives it:
 //   init_music()            once when the window loads
 //   handle_music()          once per frame, after the frame wait
-//   MMControl1_StatusUpdate()  whenever the player may have changed state
+//   on_player_status()      whenever the player may have changed state
 //                           (the Windows player calls it on MM_MCINOTIFY and
 //                           on a periodic timer, the X11 one every frame)
 //   music_off()             first thing when the window unloads
@@ -63,14 +63,14 @@ class Music {
   void handle_music(const Settings& settings, const std::string& app_folder);
   // Asks the player for its mode; "stopped", or a device that is not open
   // (any more), ends the current piece.
-  void MMControl1_StatusUpdate();
+  void on_player_status();
   // Closes the player when music is on; no piece starts after it.
   void music_off(const Settings& settings);
 
   const std::array<std::string, kMusicSlots>& music_files() const { return music_files_; }
   std::int32_t music_count() const { return music_count_; }
   std::int32_t music_index() const { return music_index_; }
-  std::int32_t music_playing() const { return music_playing_; }
+  bool music_playing() const { return music_playing_; }
   // True once every piece has failed in a row; no command is given after that.
   bool gave_up() const { return gave_up_; }
   // True from music_off until the next init_music.
@@ -81,7 +81,7 @@ class Music {
   std::array<std::string, kMusicSlots> music_files_{};
   std::int32_t music_count_ = 0;
   std::int32_t music_index_ = 0;
-  std::int32_t music_playing_ = 0;
+  bool music_playing_ = false;
   std::int32_t failures_in_a_row_ = 0;
   bool gave_up_ = false;
   bool switched_off_ = false;

@@ -59,7 +59,7 @@ TEST(MusicList, HoldsTheTenPiecesAndAStartSlotInRange) {
   EXPECT_TRUE(files[0].empty());
   for (int slot = 11; slot <= 20; ++slot) EXPECT_TRUE(files[slot].empty()) << slot;
   EXPECT_EQ(music.music_count(), 10);
-  EXPECT_EQ(music.music_playing(), 0);
+  EXPECT_FALSE(music.music_playing());
   EXPECT_EQ(music.music_index(), 1);
 
   music.init_music(fixed(0.35));
@@ -83,21 +83,21 @@ TEST(MusicSequence, StartsAfterTheRandomSlotAndGoesOnInOrderAroundTheList) {
   music.handle_music(on, kFolder);
   EXPECT_EQ(player.commands,
             (std::vector<std::string>{"close", "open " + path_of(10), "play"}));
-  EXPECT_EQ(music.music_playing(), 1);
+  EXPECT_TRUE(music.music_playing());
 
   // While the piece plays every frame returns without a command.
   player.commands.clear();
   for (int frame = 0; frame < 50; ++frame) music.handle_music(on, kFolder);
-  music.MMControl1_StatusUpdate();  // still playing
+  music.on_player_status();  // still playing
   EXPECT_EQ(player.commands, std::vector<std::string>{"mode"});
-  EXPECT_EQ(music.music_playing(), 1);
+  EXPECT_TRUE(music.music_playing());
 
   // The piece ends; the next frame starts FZLMUS1 after FZLMUS0, then 2.
   std::vector<std::string> opened;
   for (int piece = 0; piece < 3; ++piece) {
     player.reported = PlayerMode::stopped;
-    music.MMControl1_StatusUpdate();
-    EXPECT_EQ(music.music_playing(), 0);
+    music.on_player_status();
+    EXPECT_FALSE(music.music_playing());
     player.commands.clear();
     music.handle_music(on, kFolder);
     ASSERT_EQ(player.commands.size(), 3u);
@@ -110,10 +110,10 @@ TEST(MusicSequence, StartsAfterTheRandomSlotAndGoesOnInOrderAroundTheList) {
 
   // A device that is no longer open has stopped too.
   music.handle_music(on, kFolder);
-  EXPECT_EQ(music.music_playing(), 1);
+  EXPECT_TRUE(music.music_playing());
   player.reported = PlayerMode::not_open;
-  music.MMControl1_StatusUpdate();
-  EXPECT_EQ(music.music_playing(), 0);
+  music.on_player_status();
+  EXPECT_FALSE(music.music_playing());
 
   // Unloading closes the device at once.
   player.commands.clear();
@@ -136,12 +136,12 @@ TEST(MusicSequence, AudioOffGivesNoCommandAtAllEverAndReadsLikeTheSettings) {
     music.init_music(fixed(0.5));
     for (int frame = 0; frame < 100; ++frame) {
       music.handle_music(settings, kFolder);
-      music.MMControl1_StatusUpdate();
+      music.on_player_status();
     }
     music.music_off(settings);
     EXPECT_EQ(player.commands.empty(), !c.on) << "audio_on \"" << c.text << "\"";
     if (!c.on) {
-      EXPECT_EQ(music.music_playing(), 0);
+      EXPECT_FALSE(music.music_playing());
     }
   }
 }
@@ -160,12 +160,12 @@ TEST(MusicSequence, ACloseRequestDuringTheFrameWaitOnlyClosesTheDevice) {
     music.handle_music(on, kFolder);
     if (piece_ended) {
       player.reported = PlayerMode::stopped;
-      music.MMControl1_StatusUpdate();
+      music.on_player_status();
     }
     player.commands.clear();
 
     music.music_off(on);                // the close request, during the wait
-    music.MMControl1_StatusUpdate();    // a notification still in the queue
+    music.on_player_status();    // a notification still in the queue
     music.handle_music(on, kFolder);    // the end of that frame
     music.music_off(on);                // the window unloads
     EXPECT_EQ(player.commands, (std::vector<std::string>{"close", "close"}));
@@ -187,23 +187,23 @@ TEST(MusicFailures, APieceThatCannotBeOpenedOrPlayedIsSkipped) {
   player.missing = {path_of(5)};
   music.handle_music(on, kFolder);
   EXPECT_EQ(player.commands, (std::vector<std::string>{"close", "open " + path_of(5)}));
-  EXPECT_EQ(music.music_playing(), 0) << "a missing piece must not block the music";
+  EXPECT_FALSE(music.music_playing()) << "a missing piece must not block the music";
 
   player.commands.clear();
   music.handle_music(on, kFolder);
   EXPECT_EQ(player.commands,
             (std::vector<std::string>{"close", "open " + path_of(6), "play"}));
-  EXPECT_EQ(music.music_playing(), 1);
+  EXPECT_TRUE(music.music_playing());
 
   // A piece that opens but does not start is closed again and skipped too.
   player.reported = PlayerMode::stopped;
-  music.MMControl1_StatusUpdate();
+  music.on_player_status();
   player.play_fails = true;
   player.commands.clear();
   music.handle_music(on, kFolder);
   EXPECT_EQ(player.commands,
             (std::vector<std::string>{"close", "open " + path_of(7), "play", "close"}));
-  EXPECT_EQ(music.music_playing(), 0);
+  EXPECT_FALSE(music.music_playing());
   player.play_fails = false;
   player.commands.clear();
   music.handle_music(on, kFolder);
@@ -227,7 +227,7 @@ TEST(MusicFailures, GivesUpQuietlyWhenNoPieceCanBeOpened) {
   player.commands.clear();
   for (int frame = 0; frame < 1000; ++frame) {
     music.handle_music(on, kFolder);
-    music.MMControl1_StatusUpdate();
+    music.on_player_status();
   }
   EXPECT_TRUE(player.commands.empty()) << "no retry after giving up";
   music.music_off(on);
@@ -245,13 +245,13 @@ TEST(MusicFailures, ASuccessfulPieceResetsTheCountOfFailures) {
   // 2..5 fail, 6 plays, then 7..10, 1..5 fail: nine failures after the
   // success, which is not yet all ten pieces.
   for (int frame = 0; frame < 5; ++frame) music.handle_music(on, kFolder);
-  EXPECT_EQ(music.music_playing(), 1);
+  EXPECT_TRUE(music.music_playing());
   player.reported = PlayerMode::stopped;
-  music.MMControl1_StatusUpdate();
+  music.on_player_status();
   for (int frame = 0; frame < 9; ++frame) music.handle_music(on, kFolder);
   EXPECT_FALSE(music.gave_up());
   music.handle_music(on, kFolder);  // piece 6 again, which plays
-  EXPECT_EQ(music.music_playing(), 1);
+  EXPECT_TRUE(music.music_playing());
   EXPECT_EQ(music.music_index(), 6);
 }
 

@@ -122,7 +122,7 @@ TEST(SaverMusic, PlaysFromTheProgramFolderFollowsTheDeviceModeAndStopsWhenAllAre
     music.init_music(window);
     EXPECT_FALSE(KillTimer(window, kMusicStatusTimerId)) << "no status timer before a piece";
     music.handle_music(on, folder.path());
-    EXPECT_EQ(music.music().music_playing(), 1);
+    EXPECT_TRUE(music.music().music_playing());
     EXPECT_TRUE(alias_open());
     EXPECT_TRUE(KillTimer(window, kMusicStatusTimerId)) << "the status timer runs with a piece";
 
@@ -132,16 +132,16 @@ TEST(SaverMusic, PlaysFromTheProgramFolderFollowsTheDeviceModeAndStopsWhenAllAre
     const UINT device = mciGetDeviceIDA("fizzlet_music");
     EXPECT_TRUE(music.handle_message(MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, device));
     EXPECT_TRUE(music.handle_message(MM_MCINOTIFY, MCI_NOTIFY_ABORTED, 0x7777));
-    EXPECT_EQ(music.music().music_playing(), 1);
+    EXPECT_TRUE(music.music().music_playing());
     // Once the device is gone the next status update ends the piece, and the
     // next frame starts the following one.
     const int first = music.music().music_index();
     mciSendStringA("close fizzlet_music", nullptr, 0, nullptr);
     EXPECT_TRUE(music.handle_message(WM_TIMER, kMusicStatusTimerId, 0));
-    EXPECT_EQ(music.music().music_playing(), 0);
+    EXPECT_FALSE(music.music().music_playing());
     music.handle_music(on, folder.path());
     EXPECT_EQ(music.music().music_index(), first % 10 + 1);
-    EXPECT_EQ(music.music().music_playing(), 1);
+    EXPECT_TRUE(music.music().music_playing());
 
     EXPECT_TRUE(music.handle_message(WM_TIMER, kMusicStatusTimerId, 0));
     EXPECT_FALSE(music.handle_message(WM_TIMER, kMusicStatusTimerId + 1, 0));
@@ -155,7 +155,7 @@ TEST(SaverMusic, PlaysFromTheProgramFolderFollowsTheDeviceModeAndStopsWhenAllAre
     music.init_music(window);
     for (int frame = 0; frame < 30; ++frame) music.handle_music(on, folder.path() + "missing\\");
     EXPECT_TRUE(music.music().gave_up());
-    EXPECT_EQ(music.music().music_playing(), 0);
+    EXPECT_FALSE(music.music().music_playing());
     EXPECT_FALSE(alias_open());
     music.music_off(on);
   }
@@ -187,10 +187,10 @@ TEST(SaverMusic, SkipsBrokenPiecesAndPlaysTheNextGoodOne) {
   {
     SaverMusic music;
     music.init_music(window);
-    for (int frame = 0; frame < 10 && music.music().music_playing() == 0; ++frame) {
+    for (int frame = 0; frame < 10 && !music.music().music_playing(); ++frame) {
       music.handle_music(on, folder.path());
     }
-    EXPECT_EQ(music.music().music_playing(), 1);
+    EXPECT_TRUE(music.music().music_playing());
     EXPECT_EQ(music.music().music_index(), kGoodDigit) << "slot 7 holds FZLMUS7.MID";
     EXPECT_FALSE(music.music().gave_up());
     EXPECT_TRUE(alias_open());
@@ -219,7 +219,7 @@ TEST(SaverMusic, WithMusicOffNoCommandReachesTheDeviceNotEvenAtUnload) {
       music.handle_music(off, folder.path());
       music.handle_message(WM_TIMER, kMusicStatusTimerId, 0);
     }
-    EXPECT_EQ(music.music().music_playing(), 0);
+    EXPECT_FALSE(music.music().music_playing());
     EXPECT_FALSE(KillTimer(window, kMusicStatusTimerId)) << "no status polling with music off";
     music.music_off(off);
   }

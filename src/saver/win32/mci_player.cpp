@@ -76,7 +76,7 @@ void SaverMusic::init_music(HWND window) {
 
 void SaverMusic::handle_music(const Settings& settings, const std::string& app_folder) {
   music_.handle_music(settings, app_folder);
-  if (music_.music_playing() != 0 && !music_.switched_off()) start_timer();
+  if (music_.music_playing() && !music_.switched_off()) start_timer();
 }
 
 void SaverMusic::music_off(const Settings& settings) {
@@ -86,14 +86,14 @@ void SaverMusic::music_off(const Settings& settings) {
 
 bool SaverMusic::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_TIMER && wparam == kMusicStatusTimerId) {
-    music_.MMControl1_StatusUpdate();
+    music_.on_player_status();
     return true;
   }
   if (message == MM_MCINOTIFY) {
     // The sequencer reports that the piece has finished, failed or been
     // closed.  Only the device's own mode decides: a late notification about
     // an earlier piece (device ids are reused) must not end the current one.
-    if (static_cast<UINT>(lparam) == player_.device_id()) music_.MMControl1_StatusUpdate();
+    if (static_cast<UINT>(lparam) == player_.device_id()) music_.on_player_status();
     return true;
   }
   return false;

@@ -5,11 +5,11 @@
 //
 // Integration in the saver window (all on the window's thread):
 //   SaverMusic music_;                          member of the window's state
-//   Form_Load:   music_.init_music(hwnd);       picks the random start
+//   run starts:  music_.init_music(hwnd);       picks the random start
 //   each frame:  music_.handle_music(settings, process.app_folder);
 //                                               starts the status timer on hwnd
 //                                               with the first piece
-//   Form_Unload: music_.music_off(settings);    closes the device, stops the timer
+//   run ends:    music_.music_off(settings);    closes the device, stops the timer
 //   window procedure: if (music_.handle_message(msg, wparam, lparam)) return 0;
 //                     (takes MM_MCINOTIFY and the WM_TIMER with kMusicStatusTimerId)
 //

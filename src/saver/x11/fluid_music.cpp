@@ -320,7 +320,7 @@ void SaverMusic::handle_music(const Settings& settings) {
     ready_ = true;
   }
   // The player's state is asked for once a frame: that is the status period.
-  music_.MMControl1_StatusUpdate();
+  music_.on_player_status();
   music_.handle_music(settings, folder_);
 }
 
