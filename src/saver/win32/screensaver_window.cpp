@@ -28,7 +28,7 @@ constexpr char kClassName[] = "FizzletScreenSaverWindow";
 constexpr char kSaverCaption[] = "screen saver running";
 // Posted on activation: runs the set-up (once) and the frame loop outside of
 // the call that activated the window.
-constexpr UINT kMsgFormActivate = WM_APP + 1;
+constexpr UINT kMsgActivate = WM_APP + 1;
 // Set to a file path, makes the window append its frame start times and its
 // resource use to that file (used by tools/measure-saver.sh).
 constexpr char kFrameLogVariable[] = "FIZZLET_FRAME_LOG";
@@ -265,7 +265,7 @@ class SaverWindow final : public FrameHost {
     if (hwnd_ != nullptr) DestroyWindow(hwnd_);
   }
 
-  // Creates the window (Form_Load runs inside), shows it and processes
+  // Creates the window (which starts the run), shows it and processes
   // messages until it is gone.
   void run() {
     if (flags_.preview_mode != 0) modal_.emplace();
@@ -278,7 +278,7 @@ class SaverWindow final : public FrameHost {
     UpdateWindow(hwnd_);
     // The first activation runs the set-up and the loop; post it in case the
     // system does not activate the window by itself.
-    PostMessageA(hwnd_, kMsgFormActivate, 0, 0);
+    PostMessageA(hwnd_, kMsgActivate, 0, 0);
     while (hwnd_ != nullptr) {
       pump();
       if (hwnd_ == nullptr) break;
@@ -359,16 +359,16 @@ class SaverWindow final : public FrameHost {
     if (music_.handle_message(message, wparam, lparam)) return 0;
     switch (message) {
       case WM_CREATE:
-        form_load();
+        start_run();
         return 0;
       case WM_ACTIVATE:
-        if (LOWORD(wparam) != WA_INACTIVE) PostMessageA(hwnd_, kMsgFormActivate, 0, 0);
+        if (LOWORD(wparam) != WA_INACTIVE) PostMessageA(hwnd_, kMsgActivate, 0, 0);
         break;
-      case kMsgFormActivate:
-        form_activate();
+      case kMsgActivate:
+        on_activate();
         return 0;
       case WM_MOUSEMOVE:
-        form_mouse_move(lparam);
+        on_mouse_move(lparam);
         return 0;
       case WM_CHAR:
         if (frame_log_) {
@@ -378,7 +378,7 @@ class SaverWindow final : public FrameHost {
                         static_cast<unsigned>((lparam >> 30) & 1));
           frame_log_.event(text);
         }
-        record_key_press(flags_);  // Form_KeyPress: the key itself does not matter
+        record_key_press(flags_);  // any typed character: which one does not matter
         return 0;
       case WM_QUERYNEWPALETTE:
         // On a palette display: the sheet's colours again when we get the focus back.
@@ -418,7 +418,7 @@ class SaverWindow final : public FrameHost {
         // A close request from outside the loop: the first pass of the
         // two-pass unload (refused while the loop runs).
         frame_log_.event("close request");
-        if (form_unload()) destroy();
+        if (end_run()) destroy();
         return 0;
       default:
         break;
@@ -436,15 +436,16 @@ class SaverWindow final : public FrameHost {
     }
   }
 
-  // Form_Load
-  void form_load() {
-    frame_log_.event("Form_Load");
+  // The window exists: the run starts, the pointer hides, the music list is
+  // ready; the set-up waits for the first activation.
+  void start_run() {
+    frame_log_.event("run started");
     window_dc_.emplace(hwnd_);
     process_.saver_running = true;
-    unload_guard_ = 1;
+    unload_guard_ = true;
     flags_.activity_threshold = kActivityThreshold;
     music_.init_music(hwnd_);
-    activated_ = 0;
+    activated_ = false;
     // Where the pointer rests now: mouse-move notifications at this very
     // position (the one the system sends when the window appears under the
     // pointer, or when the cursor is hidden) are not movement.
@@ -456,11 +457,11 @@ class SaverWindow final : public FrameHost {
     saver_mode_on();
   }
 
-  // Form_Activate: the set-up, once per load, then the frame loop.
-  void form_activate() {
-    if (activated_ != 0 || hwnd_ == nullptr) return;
-    activated_ = 1;
-    frame_log_.event("Form_Activate");
+  // The first activation: the set-up, once per run, then the frame loop.
+  void on_activate() {
+    if (activated_ || hwnd_ == nullptr) return;
+    activated_ = true;
+    frame_log_.event("activated");
 
     // The whole virtual screen: every monitor.
     const ScreenRect desktop = virtual_screen();
@@ -529,8 +530,8 @@ class SaverWindow final : public FrameHost {
     log_loop_end();
 
     // End steps: the loop itself unloads the window, now without refusal.
-    unload_guard_ = 0;
-    if (hwnd_ != nullptr && form_unload()) destroy();
+    unload_guard_ = false;
+    if (hwnd_ != nullptr && end_run()) destroy();
   }
 
   void log_loop_end() {
@@ -540,13 +541,14 @@ class SaverWindow final : public FrameHost {
     frame_log_.event(text);
   }
 
-  // Form_Unload; true when the window may go.
-  bool form_unload() {
+  // The run ends: the music stops, the pointer shows, the system's saver
+  // state is off.  True when the window may go (not while the loop runs).
+  bool end_run() {
     music_.music_off(settings_);
     show_cursor();
     saver_mode_off();
     process_.saver_running = false;
-    return unload_guard_ != 1;
+    return !unload_guard_;
   }
 
   void destroy() {
@@ -556,8 +558,8 @@ class SaverWindow final : public FrameHost {
     DestroyWindow(hwnd_);
   }
 
-  // Form_MouseMove
-  void form_mouse_move(LPARAM lparam) {
+  // Pointer movement counts as activity once it leaves where it rested.
+  void on_mouse_move(LPARAM lparam) {
     POINT point{static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))};
     ClientToScreen(hwnd_, &point);
     if (mouse_filter_.moved(PointerPosition{point.x, point.y})) {
@@ -590,8 +592,8 @@ class SaverWindow final : public FrameHost {
   SaverKeep& keep_;
   SaverFlags flags_;
   HWND hwnd_ = nullptr;
-  std::int32_t unload_guard_ = 0;
-  std::int32_t activated_ = 0;
+  bool unload_guard_ = false;  // until the frame loop ends, a close request is refused
+  bool activated_ = false;
   bool quit_received_ = false;
   bool surfaces_ready_ = false;
   MouseMoveFilter mouse_filter_;

@@ -1,5 +1,5 @@
 #pragma once
-// The full-screen saver window, frm_screensaver.
+// The full-screen saver window.
 
 #include <windows.h>
 
