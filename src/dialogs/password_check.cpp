@@ -65,17 +65,17 @@ bool password_matches(std::string_view password_plain, std::string_view typed,
 bool check_password(std::string_view password_plain, std::string_view typed, SaverFlags& flags,
                     const LetterCase& letter_case) {
   if (!password_matches(password_plain, typed, letter_case)) return false;
-  flags.password_dialog_open = 0;
-  flags.exit_requested = 1;
+  flags.password_dialog_open = false;
+  flags.exit_requested = true;
   return true;
 }
 
-void password_dialog_cancelled(SaverFlags& flags) { flags.password_dialog_open = 0; }
+void password_dialog_cancelled(SaverFlags& flags) { flags.password_dialog_open = false; }
 
 void password_dialog_unloaded(SaverFlags& flags) {
-  flags.password_dialog_open = 0;
+  flags.password_dialog_open = false;
   flags.activity_count = 0;
-  flags.repaint_requested = 1;
+  flags.repaint_requested = true;
 }
 
 }  // namespace fizzlet

@@ -107,7 +107,7 @@ void blit_new_sprites(const Sprites& s, const CompositorSurfaces& surfaces) {
     const CellRect cell = cell_rect(s, s.sprite_cell[slot]);
     const std::int32_t x = round_half_even(s.sprite_x[slot]);
     const std::int32_t y = round_half_even(s.sprite_y[slot]);
-    if (s.high_colour == 0) {
+    if (!s.high_colour) {
       surfaces.background_work.bit_blt(x, y, cell.width, cell.height, surfaces.mask, cell.left,
                                        cell.top, RasterOp::src_and);
     }

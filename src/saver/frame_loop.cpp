@@ -35,20 +35,20 @@ bool finish_frame(SaverFlags& flags, ActivityWindow& window, FrameHost& host) {
 
   if (flags.activity_count > flags.activity_threshold) {
     flags.activity_count = 0;
-    if (flags.preview_mode != 0) {
-      flags.exit_requested = 1;
+    if (flags.preview_mode) {
+      flags.exit_requested = true;
     } else if (host.password_enabled()) {
-      if (flags.password_dialog_open == 0) {
-        flags.password_dialog_open = 1;
+      if (!flags.password_dialog_open) {
+        flags.password_dialog_open = true;
         host.show_password_dialog();
       }
     } else {
-      flags.exit_requested = 1;
+      flags.exit_requested = true;
     }
   }
 
-  if (flags.repaint_requested == 1) {
-    flags.repaint_requested = 0;
+  if (flags.repaint_requested) {
+    flags.repaint_requested = false;
     host.repaint_from_copy();
   }
 
@@ -56,7 +56,7 @@ bool finish_frame(SaverFlags& flags, ActivityWindow& window, FrameHost& host) {
 
   // An accepted password sets exit_requested only after closing its dialog;
   // while a dialog is still open the saver keeps going.
-  return flags.exit_requested == 0 || flags.password_dialog_open == 1;
+  return !flags.exit_requested || flags.password_dialog_open;
 }
 
 void main_loop(SaverFlags& flags, ActivityWindow& window, FrameHost& host) {
@@ -81,7 +81,7 @@ bool MouseMoveFilter::moved(PointerPosition position) {
 }
 
 bool keyboard_close_allowed(const SaverFlags& flags, bool password_on) {
-  return flags.preview_mode != 0 || !password_on;
+  return flags.preview_mode || !password_on;
 }
 
 }  // namespace fizzlet

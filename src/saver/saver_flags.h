@@ -10,12 +10,12 @@ namespace fizzlet {
 struct SaverFlags {
   std::int32_t screen_width_px = 0;
   std::int32_t screen_height_px = 0;
-  std::int32_t exit_requested = 0;        // 1: end the loop (once no dialog is open)
-  std::int32_t password_dialog_open = 0;  // 1 while the password check dialog shows
-  std::int32_t repaint_requested = 0;     // 1: copy the clean background over the window
+  bool exit_requested = false;            // end the loop (once no dialog is open)
+  bool password_dialog_open = false;      // while the password check dialog shows
+  bool repaint_requested = false;         // copy the clean background over the window
   std::int32_t activity_count = 0;        // activity seen in the current 80-frame window
   std::int32_t activity_threshold = 20;   // activity above this ends the saver
-  std::int32_t preview_mode = 0;          // nonzero when run from the Preview button
+  bool preview_mode = false;              // run from the Preview button
 };
 
 }  // namespace fizzlet

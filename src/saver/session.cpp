@@ -40,7 +40,7 @@ SaverSession::SaverSession(SaverHost& host, Settings& settings, SaverKeep& keep,
       sprite_(sheet_surface(sprite_sheet)),
       mask_(sheet_surface(mask_sheet)),
       log_(options_.frame_log_path) {
-  flags_.preview_mode = options_.preview_mode ? 1 : 0;
+  flags_.preview_mode = options_.preview_mode;
 }
 
 void SaverSession::load() {
@@ -63,10 +63,10 @@ bool SaverSession::first_activation() {
 
 bool SaverSession::set_up(const ScreenRect& window) {
   const std::uint64_t seed = session_seed(host_.seed_values());
-  flags_.exit_requested = 0;
+  flags_.exit_requested = false;
   if (options_.reload_from != nullptr) load_settings(*options_.reload_from, settings_);
   flags_.activity_count = 0;
-  flags_.password_dialog_open = 0;
+  flags_.password_dialog_open = false;
   flags_.screen_width_px = window.width;
   flags_.screen_height_px = window.height;
 
@@ -80,7 +80,7 @@ bool SaverSession::set_up(const ScreenRect& window) {
   keep_.scene.set_up(animation_areas(window, host_.monitors()), settings_, host_.number_of_colors(),
                      seed);
   if (!surfaces_.shows_black) repaint_from_copy();
-  flags_.repaint_requested = 1;
+  flags_.repaint_requested = true;
   note("set-up done");
   return true;
 }
@@ -89,7 +89,7 @@ void SaverSession::run() {
   main_loop(flags_, keep_.activity_window, *this);
   char text[96];
   std::snprintf(text, sizeof text, "loop ended: saver_running %d, exit_requested %d",
-                running_ ? 1 : 0, static_cast<int>(flags_.exit_requested));
+                running_ ? 1 : 0, flags_.exit_requested ? 1 : 0);
   note(text);
   // The end steps: the loop unloads the window itself, now without refusal.
   unload_guard_ = false;
@@ -116,7 +116,7 @@ void SaverSession::pointer_moved(PointerPosition position) {
 
 bool SaverSession::keyboard_close_allowed() {
   const bool allowed =
-      fizzlet::keyboard_close_allowed(flags_, flags_.preview_mode == 0 && host_.password_enabled());
+      fizzlet::keyboard_close_allowed(flags_, !flags_.preview_mode && host_.password_enabled());
   note(allowed ? "keyboard close" : "keyboard close refused (password on)");
   return allowed;
 }

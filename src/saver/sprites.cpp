@@ -38,8 +38,8 @@ void init_sprites(Sprites& sprites, double number_of_colors) {
   sprites.sprite_slots = kMaxSlots;
   for (int slot = 1; slot <= sprites.sprite_slots; ++slot) sprite_off(sprites, slot);
 
-  sprites.high_colour = 0;
-  if (number_of_colors > 256) sprites.high_colour = 1;
+  sprites.high_colour = false;
+  if (number_of_colors > 256) sprites.high_colour = true;
 }
 
 void sprite_off(Sprites& sprites, int slot) {

@@ -67,7 +67,7 @@ struct Sprites {
   SlotArray<std::uint8_t> sprite_erased{};
 
   std::int32_t sprite_slots = 0;  // slots the drawing loops visit (100)
-  std::int32_t high_colour = 0;   // 1: more than 256 colours, draw additively
+  bool high_colour = false;       // more than 256 colours: draw additively
 };
 
 // Fills the two tables, turns every slot off and decides high_colour from the

@@ -213,7 +213,7 @@ TEST(Activity, TheActivityWindowOutlivesOneLoadOfTheSaverWindow) {
   // A second load (another Preview) starts with fresh flags but the window is
   // 50 frames old: it closes after 30 more frames, clearing these 20 moves...
   SaverFlags second;
-  second.preview_mode = 1;
+  second.preview_mode = true;
   const int stop = frames_until_stop(second, window, host, [&](int frame) {
     if (frame == 30)
       for (int i = 0; i < 20; ++i) record_mouse_move(second);
@@ -232,8 +232,8 @@ TEST(Activity, PasswordDialogOpensOnceAndTheSaverEndsOnlyWhenItIsGone) {
   record_key_press(flags);
   EXPECT_TRUE(finish_frame(flags, window, host));
   EXPECT_EQ(host.dialogs_shown, 1);
-  EXPECT_EQ(flags.password_dialog_open, 1);
-  EXPECT_EQ(flags.exit_requested, 0);
+  EXPECT_TRUE(flags.password_dialog_open);
+  EXPECT_FALSE(flags.exit_requested);
   EXPECT_EQ(flags.activity_count, 0);
 
   // More activity while it is open opens no second dialog.
@@ -244,13 +244,13 @@ TEST(Activity, PasswordDialogOpensOnceAndTheSaverEndsOnlyWhenItIsGone) {
   EXPECT_EQ(host.dialogs_shown, 1);
 
   // An exit request while the dialog is still open does not end the loop.
-  flags.exit_requested = 1;
+  flags.exit_requested = true;
   EXPECT_TRUE(finish_frame(flags, window, host));
 
   // Cancel: the dialog is gone, nothing ends; the next activity opens a new one.
-  flags.exit_requested = 0;
-  flags.password_dialog_open = 0;
-  flags.repaint_requested = 1;
+  flags.exit_requested = false;
+  flags.password_dialog_open = false;
+  flags.repaint_requested = true;
   EXPECT_TRUE(finish_frame(flags, window, host));
   EXPECT_EQ(host.repaints, 1);
   record_key_press(flags);
@@ -258,8 +258,8 @@ TEST(Activity, PasswordDialogOpensOnceAndTheSaverEndsOnlyWhenItIsGone) {
   EXPECT_EQ(host.dialogs_shown, 2);
 
   // The right password: the dialog closes, then the exit is requested.
-  flags.password_dialog_open = 0;
-  flags.exit_requested = 1;
+  flags.password_dialog_open = false;
+  flags.exit_requested = true;
   EXPECT_FALSE(finish_frame(flags, window, host));
 
   // The option is read afresh at each trigger: switched off meanwhile, the
@@ -273,7 +273,7 @@ TEST(Activity, PasswordDialogOpensOnceAndTheSaverEndsOnlyWhenItIsGone) {
 
 TEST(Activity, PreviewModeEndsWithoutAskingForThePassword) {
   SaverFlags flags;
-  flags.preview_mode = 1;
+  flags.preview_mode = true;
   FakeHost host;
   ActivityWindow window;
   host.password_on = true;
@@ -287,14 +287,14 @@ TEST(EndOfFrame, RepaintsOncePerRequestAndAsksForMusicEveryFrame) {
   SaverFlags flags;
   FakeHost host;
   ActivityWindow window;
-  flags.repaint_requested = 1;
+  flags.repaint_requested = true;
   for (int i = 0; i < 3; ++i) finish_frame(flags, window, host);
   EXPECT_EQ(host.repaints, 1);
-  EXPECT_EQ(flags.repaint_requested, 0);
+  EXPECT_FALSE(flags.repaint_requested);
   EXPECT_EQ(host.music_calls, 3);
 
   // The frame that ends the saver still repaints and handles the music.
-  flags.repaint_requested = 1;
+  flags.repaint_requested = true;
   record_key_press(flags);
   EXPECT_FALSE(finish_frame(flags, window, host));
   EXPECT_EQ(host.repaints, 2);
@@ -319,7 +319,7 @@ TEST(KeyboardClose, IsRefusedOnlyWhenItWouldBypassThePassword) {
   SaverFlags flags;
   EXPECT_TRUE(keyboard_close_allowed(flags, false));
   EXPECT_FALSE(keyboard_close_allowed(flags, true));
-  flags.preview_mode = 1;
+  flags.preview_mode = true;
   EXPECT_TRUE(keyboard_close_allowed(flags, true));
 }
 

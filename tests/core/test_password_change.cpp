@@ -109,12 +109,12 @@ class OnlyQ final : public LetterCase {
 TEST(PasswordCheckLetterCase, ComparesWithTheGivenUpperCasing) {
   const OnlyQ only_q;
   SaverFlags flags;
-  flags.password_dialog_open = 1;
+  flags.password_dialog_open = true;
   EXPECT_FALSE(password_matches("Zq", "zq", only_q)) << "z is not upper-cased here";
   EXPECT_TRUE(password_matches("QQ", "qq", only_q));
   EXPECT_FALSE(check_password("Aq", "aq", flags, only_q));
   EXPECT_TRUE(check_password("aQ", "aq", flags, only_q));
-  EXPECT_EQ(flags.exit_requested, 1);
+  EXPECT_TRUE(flags.exit_requested);
   EXPECT_TRUE(password_matches("quiz", "QUIZ")) << "the Western table by default";
 }
 

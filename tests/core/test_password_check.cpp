@@ -26,34 +26,34 @@ TEST(PasswordCompare, IgnoresLetterCaseAndNothingElse) {
 
 TEST(PasswordFlags, EachWayOutLeavesTheSaverFlagsAsTheLoopExpects) {
   SaverFlags flags;
-  flags.password_dialog_open = 1;
+  flags.password_dialog_open = true;
   flags.activity_count = 7;
 
   // A wrong password changes nothing: the dialog stays open.
   EXPECT_FALSE(check_password("misc", "wrong", flags));
-  EXPECT_EQ(flags.password_dialog_open, 1);
-  EXPECT_EQ(flags.exit_requested, 0);
+  EXPECT_TRUE(flags.password_dialog_open);
+  EXPECT_FALSE(flags.exit_requested);
 
   // The right one in another case ends the saver once the dialog is gone.
   EXPECT_TRUE(check_password("misc", "MiSc", flags));
-  EXPECT_EQ(flags.password_dialog_open, 0);
-  EXPECT_EQ(flags.exit_requested, 1);
+  EXPECT_FALSE(flags.password_dialog_open);
+  EXPECT_TRUE(flags.exit_requested);
   password_dialog_unloaded(flags);
   EXPECT_EQ(flags.activity_count, 0);
-  EXPECT_EQ(flags.repaint_requested, 1);
-  EXPECT_EQ(flags.exit_requested, 1) << "unloading must not undo an accepted password";
+  EXPECT_TRUE(flags.repaint_requested);
+  EXPECT_TRUE(flags.exit_requested) << "unloading must not undo an accepted password";
 
   // Cancel or time-out: the saver goes on with fresh counting and a repaint.
   SaverFlags other;
-  other.password_dialog_open = 1;
+  other.password_dialog_open = true;
   other.activity_count = 30;
   password_dialog_cancelled(other);
-  EXPECT_EQ(other.password_dialog_open, 0);
-  EXPECT_EQ(other.exit_requested, 0);
+  EXPECT_FALSE(other.password_dialog_open);
+  EXPECT_FALSE(other.exit_requested);
   password_dialog_unloaded(other);
   EXPECT_EQ(other.activity_count, 0);
-  EXPECT_EQ(other.repaint_requested, 1);
-  EXPECT_EQ(other.exit_requested, 0);
+  EXPECT_TRUE(other.repaint_requested);
+  EXPECT_FALSE(other.exit_requested);
 }
 
 }  // namespace

@@ -69,12 +69,12 @@ TEST(Animation, TakesItsCountsFromTheSettings) {
   EXPECT_EQ(animation.motion().total_fizzlet, 100);
   EXPECT_EQ(animation.motion().pop_chance, 50);
   EXPECT_EQ(animation.motion().width, 800);
-  EXPECT_EQ(animation.sprites().high_colour, 0);
+  EXPECT_FALSE(animation.sprites().high_colour);
   EXPECT_EQ(animation.sprites().sprite_slots, 100);
   settings.total_fizzlet = 0;
   animation.init(800, 600, settings, 65536, 1);
   EXPECT_EQ(animation.motion().total_fizzlet, 1);
-  EXPECT_EQ(animation.sprites().high_colour, 1);
+  EXPECT_TRUE(animation.sprites().high_colour);
 }
 
 // A host whose screen changes size starts the saver again at the new size:

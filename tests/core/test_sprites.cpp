@@ -77,7 +77,7 @@ TEST(Sprites, MaskOnlyUpToTwoHundredFiftySixColours) {
   Sprites s;
   for (int bits : {4, 8, 15, 16, 24, 32}) {
     init_sprites(s, get_numberofcolors(bits, 1));
-    EXPECT_EQ(s.high_colour, bits > 8 ? 1 : 0) << bits;
+    EXPECT_EQ(s.high_colour, bits > 8) << bits;
   }
 }
 

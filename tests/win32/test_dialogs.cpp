@@ -51,13 +51,13 @@ TEST(SystemText, ThePasswordCheckComparesLettersOfTheCodePage) {
   Settings settings;
   settings.password_plain = "\xFF\xE0";  // small ya, a
   SaverFlags flags;
-  flags.password_dialog_open = 1;
+  flags.password_dialog_open = true;
   CheckPasswordDialog dialog(process, settings, flags);
   dialog.show(nullptr);
   ASSERT_TRUE(dialog.is_open());
   SetDlgItemTextA(dialog.window(), kCheckPasswordTextId, "\xDF\xC0");  // capitals
   SendMessageA(dialog.window(), WM_COMMAND, IDOK, 0);
-  EXPECT_EQ(flags.exit_requested, 1);
+  EXPECT_TRUE(flags.exit_requested);
   EXPECT_FALSE(dialog.is_open());
 }
 
@@ -166,7 +166,7 @@ TEST(CheckPasswordKeys, EscapeStaysInTheBoxAndOneCheckRunsAtATime) {
   Settings settings;
   settings.password_plain = "misc";
   SaverFlags flags;
-  flags.password_dialog_open = 1;
+  flags.password_dialog_open = true;
   CheckPasswordDialog dialog(process, settings, flags);
   dialog.show(nullptr);
   ASSERT_TRUE(dialog.is_open());
@@ -177,7 +177,7 @@ TEST(CheckPasswordKeys, EscapeStaysInTheBoxAndOneCheckRunsAtATime) {
   process_pending_messages();
   SendMessageA(dialog.window(), WM_COMMAND, IDCANCEL, 0);  // Escape on a button
   ASSERT_TRUE(dialog.is_open()) << "Escape must not close the dialog";
-  EXPECT_EQ(flags.password_dialog_open, 1);
+  EXPECT_TRUE(flags.password_dialog_open);
 
   check_dialog = dialog.window();
   message_boxes = 0;
@@ -189,8 +189,8 @@ TEST(CheckPasswordKeys, EscapeStaysInTheBoxAndOneCheckRunsAtATime) {
   EXPECT_EQ(message_boxes, 1);
   EXPECT_EQ(FindWindowA("#32770", "Passwords"), nullptr) << "no second message box";
   EXPECT_FALSE(dialog.is_open()) << "the close request was kept for after the message";
-  EXPECT_EQ(flags.password_dialog_open, 0);
-  EXPECT_EQ(flags.exit_requested, 0);
+  EXPECT_FALSE(flags.password_dialog_open);
+  EXPECT_FALSE(flags.exit_requested);
 }
 
 }  // namespace

@@ -64,7 +64,7 @@ class CheckPasswordDialogTest : public ::testing::Test {
     owner_ = CreateWindowExA(WS_EX_TOPMOST, "fizzlet_saver_stand_in", "stand-in", WS_POPUP | WS_VISIBLE,
                              0, 0, 640, 480, nullptr, nullptr, wc.hInstance, nullptr);
     settings_.password_plain = "misc";
-    flags_.password_dialog_open = 1;
+    flags_.password_dialog_open = true;
     flags_.activity_count = 25;
   }
   void TearDown() override {
@@ -166,7 +166,7 @@ TEST_F(CheckPasswordDialogTest, TheRightPasswordInAnyCaseEndsTheSaverByOkOrEnter
   for (int way = 0; way < 3; ++way) {
     SCOPED_TRACE(way);
     flags_ = SaverFlags{};
-    flags_.password_dialog_open = 1;
+    flags_.password_dialog_open = true;
     flags_.activity_count = 25;
     HWND dialog = open();
     ASSERT_NE(dialog, nullptr);
@@ -182,10 +182,10 @@ TEST_F(CheckPasswordDialogTest, TheRightPasswordInAnyCaseEndsTheSaverByOkOrEnter
     }
     EXPECT_FALSE(IsWindow(dialog));
     EXPECT_FALSE(dialog_->is_open());
-    EXPECT_EQ(flags_.exit_requested, 1);
-    EXPECT_EQ(flags_.password_dialog_open, 0);
+    EXPECT_TRUE(flags_.exit_requested);
+    EXPECT_FALSE(flags_.password_dialog_open);
     EXPECT_EQ(flags_.activity_count, 0);
-    EXPECT_EQ(flags_.repaint_requested, 1);
+    EXPECT_TRUE(flags_.repaint_requested);
   }
 }
 
@@ -207,24 +207,24 @@ TEST_F(CheckPasswordDialogTest, AWrongPasswordShowsTheMessageAndKeepsTheDialogTh
   EXPECT_TRUE(dialog_->is_open());
   EXPECT_EQ(typed(), "") << "the box is emptied";
   EXPECT_EQ(GetFocus(), GetDlgItem(dialog, kCheckPasswordTextId));
-  EXPECT_EQ(flags_.password_dialog_open, 1);
-  EXPECT_EQ(flags_.exit_requested, 0);
+  EXPECT_TRUE(flags_.password_dialog_open);
+  EXPECT_FALSE(flags_.exit_requested);
 
   SendMessageA(dialog, WM_COMMAND, kCheckPasswordCancelId, 0);
   EXPECT_FALSE(IsWindow(dialog));
-  EXPECT_EQ(flags_.password_dialog_open, 0);
-  EXPECT_EQ(flags_.exit_requested, 0);
+  EXPECT_FALSE(flags_.password_dialog_open);
+  EXPECT_FALSE(flags_.exit_requested);
   EXPECT_EQ(flags_.activity_count, 0);
-  EXPECT_EQ(flags_.repaint_requested, 1);
+  EXPECT_TRUE(flags_.repaint_requested);
 
   // A fresh dialog opens afterwards, and closing its window is a cancel too.
-  flags_.password_dialog_open = 1;
+  flags_.password_dialog_open = true;
   dialog_->show(owner_);
   ASSERT_TRUE(dialog_->is_open());
   SendMessageA(dialog_->window(), WM_CLOSE, 0, 0);
   EXPECT_FALSE(dialog_->is_open());
-  EXPECT_EQ(flags_.password_dialog_open, 0);
-  EXPECT_EQ(flags_.exit_requested, 0);
+  EXPECT_FALSE(flags_.password_dialog_open);
+  EXPECT_FALSE(flags_.exit_requested);
 }
 
 TEST_F(CheckPasswordDialogTest, TheTimeOutClosesTheDialogEvenWhileTheMessageIsUp) {
@@ -232,12 +232,12 @@ TEST_F(CheckPasswordDialogTest, TheTimeOutClosesTheDialogEvenWhileTheMessageIsUp
   ASSERT_NE(dialog, nullptr);
   SendMessageA(dialog, WM_TIMER, kCheckPasswordTimerId, 0);
   EXPECT_FALSE(IsWindow(dialog));
-  EXPECT_EQ(flags_.password_dialog_open, 0);
-  EXPECT_EQ(flags_.exit_requested, 0);
-  EXPECT_EQ(flags_.repaint_requested, 1);
+  EXPECT_FALSE(flags_.password_dialog_open);
+  EXPECT_FALSE(flags_.exit_requested);
+  EXPECT_TRUE(flags_.repaint_requested);
 
   flags_ = SaverFlags{};
-  flags_.password_dialog_open = 1;
+  flags_.password_dialog_open = true;
   dialog = open();
   MessageBoxProbe seen;
   seen.dialog = dialog;
@@ -248,9 +248,9 @@ TEST_F(CheckPasswordDialogTest, TheTimeOutClosesTheDialogEvenWhileTheMessageIsUp
   SendMessageA(dialog, WM_COMMAND, IDOK, 0);
   EXPECT_EQ(seen.seen, 1);
   EXPECT_FALSE(IsWindow(dialog)) << "closed once the message was dismissed";
-  EXPECT_EQ(flags_.password_dialog_open, 0);
-  EXPECT_EQ(flags_.exit_requested, 0);
-  EXPECT_EQ(flags_.repaint_requested, 1);
+  EXPECT_FALSE(flags_.password_dialog_open);
+  EXPECT_FALSE(flags_.exit_requested);
+  EXPECT_TRUE(flags_.repaint_requested);
 }
 
 TEST_F(CheckPasswordDialogTest, AnEmptyStoredPasswordAcceptsOnlyAnEmptyBox) {
@@ -266,7 +266,7 @@ TEST_F(CheckPasswordDialogTest, AnEmptyStoredPasswordAcceptsOnlyAnEmptyBox) {
   type("");
   SendMessageA(dialog, WM_COMMAND, IDOK, 0);
   EXPECT_FALSE(dialog_->is_open());
-  EXPECT_EQ(flags_.exit_requested, 1);
+  EXPECT_TRUE(flags_.exit_requested);
 }
 
 }  // namespace

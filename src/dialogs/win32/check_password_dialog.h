@@ -1,14 +1,14 @@
 #pragma once
-// The password check dialog: the small non-modal dialog that asks for the screen saver
-// password before the saver may end.
+// The password check dialog: the small non-modal dialog that asks for the
+// screen saver password before the saver may end.
 //
 // The saver window owns one CheckPasswordDialog (the entry point hands it
 // over as the saver's password prompt) and, when activity asks for the
-// password, sets flags.password_dialog_open = 1 and calls show().  The
-// dialog answers only through the flags: exit_requested = 1 with
-// password_dialog_open = 0 means the password was right; password_dialog_open
-// = 0 alone means the dialog went away (Cancel, closing it, or 20 seconds
-// passing) and the saver goes on.
+// password, sets flags.password_dialog_open and calls show().  The dialog
+// answers only through the flags: exit_requested set with
+// password_dialog_open cleared means the password was right;
+// password_dialog_open cleared alone means the dialog went away (Cancel,
+// closing it, or 20 seconds passing) and the saver goes on.
 //
 // Tab, Shift+Tab and Enter reach the dialog through IsDialogMessage: the
 // dialog registers itself with register_modeless_dialog (system_utils.h), so

@@ -257,7 +257,7 @@ class SaverWindow final : public FrameHost {
         store_(store),
         keep_(keep),
         password_prompt_(password_prompt ? password_prompt(flags_) : nullptr) {
-    flags_.preview_mode = preview_mode ? 1 : 0;
+    flags_.preview_mode = preview_mode;
   }
   SaverWindow(const SaverWindow&) = delete;
   SaverWindow& operator=(const SaverWindow&) = delete;
@@ -268,7 +268,7 @@ class SaverWindow final : public FrameHost {
   // Creates the window (which starts the run), shows it and processes
   // messages until it is gone.
   void run() {
-    if (flags_.preview_mode != 0) modal_.emplace();
+    if (flags_.preview_mode) modal_.emplace();
     if (!create()) {
       process_.saver_running = false;
       return;
@@ -349,7 +349,7 @@ class SaverWindow final : public FrameHost {
     const ScreenRect desktop = virtual_screen();
     // Topmost from the start unless previewing (the set-up makes it so
     // again), so that it need not be restacked once shown.
-    const DWORD topmost = flags_.preview_mode == 0 ? WS_EX_TOPMOST : 0;
+    const DWORD topmost = flags_.preview_mode ? 0 : WS_EX_TOPMOST;
     CreateWindowExA(topmost, kClassName, kSaverCaption, WS_POPUP, desktop.left, desktop.top,
                     desktop.width, desktop.height, nullptr, nullptr, instance, this);
     return hwnd_ != nullptr;
@@ -404,7 +404,7 @@ class SaverWindow final : public FrameHost {
             // The window has no system menu, so this is the keyboard's close
             // shortcut; with the password option on it must not bypass it.
             if (!keyboard_close_allowed(flags_,
-                                        flags_.preview_mode == 0 && win32::password_enabled())) {
+                                        !flags_.preview_mode && win32::password_enabled())) {
               frame_log_.event("keyboard close refused (password on)");
               return 0;
             }
@@ -472,11 +472,11 @@ class SaverWindow final : public FrameHost {
 
     frame_log_.event("window moved");
     const std::uint64_t seed = clock_seed();
-    flags_.exit_requested = 0;
+    flags_.exit_requested = false;
     // Settings saved by the configuration dialog since start-up apply.
     load_settings(store_, settings_);
     flags_.activity_count = 0;
-    flags_.password_dialog_open = 0;
+    flags_.password_dialog_open = false;
 
     // The window has no frame, so its outer size is its drawing area.
     RECT rect{};
@@ -508,7 +508,7 @@ class SaverWindow final : public FrameHost {
     surfaces_ready_ = true;
     frame_log_.event("surfaces ready");
 
-    if (flags_.preview_mode == 0) {
+    if (!flags_.preview_mode) {
       SetWindowPos(hwnd_, HWND_TOPMOST, rect.left, rect.top, width, height, 0);
     }
     InvalidateRect(hwnd_, nullptr, FALSE);
@@ -523,7 +523,7 @@ class SaverWindow final : public FrameHost {
     const ScreenRect window_rect{rect.left, rect.top, width, height};
     const std::vector<ScreenRect> monitors = list_monitors();
     keep_.scene.set_up(animation_areas(window_rect, monitors), settings_, colours, seed);
-    flags_.repaint_requested = 1;
+    flags_.repaint_requested = true;
     frame_log_.event("set-up done");
 
     main_loop(flags_, keep_.activity_window, *this);
@@ -537,7 +537,7 @@ class SaverWindow final : public FrameHost {
   void log_loop_end() {
     char text[96];
     std::snprintf(text, sizeof text, "loop ended: saver_running %d, exit_requested %d",
-                  process_.saver_running ? 1 : 0, static_cast<int>(flags_.exit_requested));
+                  process_.saver_running ? 1 : 0, flags_.exit_requested ? 1 : 0);
     frame_log_.event(text);
   }
 
