@@ -84,7 +84,7 @@ void blit_old_sprites(Sprites& s, const CompositorSurfaces& surfaces) {
   const int slots = visited_slots(s);
   for (int slot = 1; slot <= slots; ++slot) {
     if (s.sprite_state[slot] == kStateOff) {
-      s.sprite_erased[slot] = 0;
+      s.sprite_erased[slot] = false;
       continue;
     }
     const CellRect cell = cell_rect(s, s.sprite_cell[slot]);
@@ -96,7 +96,7 @@ void blit_old_sprites(Sprites& s, const CompositorSurfaces& surfaces) {
     s.sprite_old_y[slot] = y;
     s.sprite_old_w[slot] = cell.width;
     s.sprite_old_h[slot] = cell.height;
-    s.sprite_erased[slot] = 1;
+    s.sprite_erased[slot] = true;
   }
 }
 
@@ -122,7 +122,7 @@ void blit_flicker_free(const Sprites& s, const CompositorSurfaces& surfaces) {
     // The place the erase step cleaned this frame, with the size it had.
     const UpdateRect erased{s.sprite_old_x[slot], s.sprite_old_y[slot], s.sprite_old_w[slot],
                             s.sprite_old_h[slot]};
-    const bool was_erased = s.sprite_erased[slot] != 0;
+    const bool was_erased = s.sprite_erased[slot];
     if (s.sprite_state[slot] == kStateOff) {
       // A piece the motion step has just taken out of play: its last image
       // may still reach into the screen (a fast fall on a tall screen

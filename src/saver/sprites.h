@@ -64,7 +64,7 @@ struct Sprites {
   SlotArray<std::int32_t> sprite_old_y{};
   SlotArray<std::int32_t> sprite_old_w{};
   SlotArray<std::int32_t> sprite_old_h{};
-  SlotArray<std::uint8_t> sprite_erased{};
+  SlotArray<bool> sprite_erased{};
 
   std::int32_t sprite_slots = 0;  // slots the drawing loops visit (100)
   bool high_colour = false;       // more than 256 colours: draw additively
