@@ -8,7 +8,7 @@
 #include <span>
 #include <string_view>
 
-#include "startup/pixel_rect.h"
+#include "geometry/pixel_rect.h"
 
 namespace fizzlet {
 

@@ -11,7 +11,7 @@
 
 #include <cstdint>
 
-#include "startup/pixel_rect.h"
+#include "geometry/pixel_rect.h"
 
 namespace fizzlet {
 

@@ -9,8 +9,8 @@
 #include <span>
 #include <vector>
 
+#include "geometry/pixel_rect.h"
 #include "saver/surface.h"
-#include "startup/pixel_rect.h"
 
 namespace fizzlet {
 
@@ -24,8 +24,8 @@ using ScreenRect = PixelRect;
 // monitors that merely overlap keep their own; the part of a monitor outside
 // the window is cut off and a monitor wholly outside it is dropped.  Without
 // any monitor left, the whole window is the one area.
-std::vector<ScreenRect> animation_areas(const ScreenRect& window,
-                                        std::span<const ScreenRect> monitors);
+std::vector<PixelRect> animation_areas(const PixelRect& window,
+                                       std::span<const PixelRect> monitors);
 
 // One rectangle of another surface seen as a surface of its own: (0, 0) is
 // the rectangle's top-left corner, and transfers are clipped to the
@@ -35,9 +35,9 @@ std::vector<ScreenRect> animation_areas(const ScreenRect& window,
 // nothing.
 class SurfaceArea final : public Surface {
  public:
-  SurfaceArea(Surface& target, const ScreenRect& area)
+  SurfaceArea(Surface& target, const PixelRect& area)
       : target_(&target), base_(&target), area_(area) {}
-  SurfaceArea(const Surface& source, const ScreenRect& area) : base_(&source), area_(area) {}
+  SurfaceArea(const Surface& source, const PixelRect& area) : base_(&source), area_(area) {}
 
   int width() const override { return area_.width; }
   int height() const override { return area_.height; }
@@ -47,7 +47,7 @@ class SurfaceArea final : public Surface {
  private:
   Surface* target_ = nullptr;  // null for a view that may only be read
   const Surface* base_;
-  ScreenRect area_;
+  PixelRect area_;
 };
 
 }  // namespace fizzlet

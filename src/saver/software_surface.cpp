@@ -4,6 +4,8 @@
 #include <cstring>
 #include <utility>
 
+#include "geometry/pixel_rect.h"
+
 namespace fizzlet {
 
 namespace {
@@ -152,26 +154,19 @@ SoftwareSurface SoftwareSurface::from_image(const DibImage& image) {
 void SoftwareSurface::bit_blt(int dx, int dy, int w, int h, const Surface& source, int sx, int sy,
                               RasterOp op) {
   const auto* src = dynamic_cast<const SoftwareSurface*>(&source);
-  if (src == nullptr || w <= 0 || h <= 0) return;
-  // Clip against both surfaces in 64-bit arithmetic, so that no coordinate
-  // can overflow.
-  std::int64_t x0 = 0, y0 = 0, x1 = w, y1 = h;  // offsets into the rectangle
-  x0 = std::max({x0, -std::int64_t{dx}, -std::int64_t{sx}});
-  y0 = std::max({y0, -std::int64_t{dy}, -std::int64_t{sy}});
-  x1 = std::min({x1, std::int64_t{width_} - dx, std::int64_t{src->width_} - sx});
-  y1 = std::min({y1, std::int64_t{height_} - dy, std::int64_t{src->height_} - sy});
-  if (x0 >= x1 || y0 >= y1) return;
-  const auto count = static_cast<std::size_t>(x1 - x0);
+  if (src == nullptr) return;
+  const Transfer t = clip_transfer({{dx, dy, w, h}, sx, sy}, {0, 0, width_, height_},
+                                   {0, 0, src->width_, src->height_});
+  if (t.empty()) return;
+  const auto count = static_cast<std::size_t>(t.target.width);
   const auto dst_stride = static_cast<std::size_t>(width_);
   const auto src_stride = static_cast<std::size_t>(src->width_);
-  std::uint32_t* d =
-      data_ + static_cast<std::size_t>(dy + y0) * dst_stride + static_cast<std::size_t>(dx + x0);
-  const std::uint32_t* s = src->data_ + static_cast<std::size_t>(sy + y0) * src_stride +
-                           static_cast<std::size_t>(sx + x0);
+  std::uint32_t* d = data_ + index(t.target.left, t.target.top);
+  const std::uint32_t* s = src->data_ + src->index(t.source_left, t.source_top);
   const bool source_uniform = src->uniform_;
   const std::uint32_t source_colour = src->uniform_colour_;
   uniform_ = false;
-  const auto rows = static_cast<std::size_t>(y1 - y0);
+  const auto rows = static_cast<std::size_t>(t.target.height);
   const Rows to{d, dst_stride};
   if (source_uniform) {
     // Every source pixel has the same colour: no need to read the source.
@@ -208,7 +203,7 @@ void SoftwareSurface::bit_blt(int dx, int dy, int w, int h, const Surface& sourc
   // Within one surface the rectangles may overlap: walk the rows in the
   // direction that reads each row before it is overwritten, and read each
   // source row whole before writing it.
-  const bool backwards = sy + y0 < dy + y0;
+  const bool backwards = t.source_top < t.target.top;
   std::vector<std::uint32_t> line(count);
   for (std::size_t i = 0; i < rows; ++i) {
     const std::size_t r = backwards ? rows - 1 - i : i;

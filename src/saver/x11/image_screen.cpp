@@ -8,6 +8,7 @@
 #include <bit>
 #include <cstring>
 
+#include "geometry/pixel_rect.h"
 #include "saver/software_surface.h"
 
 namespace fizzlet::x11 {
@@ -142,19 +143,15 @@ std::span<std::uint32_t> ImageScreen::drawing_memory() {
 void ImageScreen::bit_blt(int dx, int dy, int w, int h, const Surface& source, int sx, int sy,
                           RasterOp op) {
   const auto* from = dynamic_cast<const SoftwareSurface*>(&source);
-  if (from == nullptr || op != RasterOp::src_copy || w <= 0 || h <= 0) return;
-  // Clip against both rectangles in 64 bits, as the software surface does.
-  std::int64_t x0 = 0, y0 = 0, x1 = w, y1 = h;
-  x0 = std::max({x0, -std::int64_t{dx}, -std::int64_t{sx}});
-  y0 = std::max({y0, -std::int64_t{dy}, -std::int64_t{sy}});
-  x1 = std::min({x1, std::int64_t{width_} - dx, std::int64_t{from->width()} - sx});
-  y1 = std::min({y1, std::int64_t{height_} - dy, std::int64_t{from->height()} - sy});
-  if (x0 >= x1 || y0 >= y1) return;
+  if (from == nullptr || op != RasterOp::src_copy) return;
+  const Transfer t = clip_transfer({{dx, dy, w, h}, sx, sy}, {0, 0, width_, height_},
+                                   {0, 0, from->width(), from->height()});
+  if (t.empty()) return;
 
-  const auto left = static_cast<int>(dx + x0);
-  const auto top = static_cast<int>(dy + y0);
-  const auto count = static_cast<std::size_t>(x1 - x0);
-  const auto rows = static_cast<int>(y1 - y0);
+  const int left = t.target.left;
+  const int top = t.target.top;
+  const auto count = static_cast<std::size_t>(t.target.width);
+  const int rows = t.target.height;
   const auto width = static_cast<unsigned>(count);
   const auto height = static_cast<unsigned>(rows);
   if (from->uniform()) {
@@ -168,8 +165,8 @@ void ImageScreen::bit_blt(int dx, int dy, int w, int h, const Surface& source, i
                         from->width() == width_ && sx == dx && sy == dy;
   if (!in_place) prepare_to_draw();
   for (int r = 0; r < rows && !in_place; ++r) {
-    const auto line = from->row(static_cast<int>(sy + y0) + r).subspan(
-        static_cast<std::size_t>(sx + x0), count);
+    const auto line =
+        from->row(t.source_top + r).subspan(static_cast<std::size_t>(t.source_left), count);
     auto* target = reinterpret_cast<std::uint32_t*>(
                        image_->data + std::size_t(top + r) * std::size_t(image_->bytes_per_line)) +
                    left;

@@ -1,0 +1,56 @@
+#pragma once
+// Rectangles in whole pixels, origin at the top-left, y growing downwards:
+// the windows and controls of every mode once twips have been converted,
+// the monitors and the animation areas of the saver, the cells of the
+// sprite sheet and the rectangles the compositor copies.  Every surface
+// clips its transfers with clip_transfer, so that all of them cut a
+// rectangle at their edges the same way.
+
+#include <cstdint>
+
+namespace fizzlet {
+
+struct PixelRect {
+  std::int32_t left = 0;
+  std::int32_t top = 0;
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+
+  bool empty() const { return width <= 0 || height <= 0; }
+  // The edges one past the last column and row, which need 64 bits.
+  std::int64_t right() const { return std::int64_t{left} + width; }
+  std::int64_t bottom() const { return std::int64_t{top} + height; }
+  // Whether every pixel of inner lies inside; an empty inner always does.
+  bool contains(const PixelRect& inner) const {
+    return inner.empty() || (inner.left >= left && inner.top >= top && inner.right() <= right() &&
+                             inner.bottom() <= bottom());
+  }
+  friend bool operator==(const PixelRect&, const PixelRect&) = default;
+};
+
+// The pixels inside both rectangles, or an empty rectangle.
+PixelRect intersection(const PixelRect& a, const PixelRect& b);
+// The smallest rectangle that covers both; an empty rectangle adds nothing.
+// Edges beyond the 32-bit range are cut off there.
+PixelRect union_of(const PixelRect& a, const PixelRect& b);
+
+// A bit-block transfer: the rectangle it writes on the destination surface
+// and the top-left corner of the equally large rectangle it reads on the
+// source.
+struct Transfer {
+  PixelRect target;
+  std::int32_t source_left = 0;
+  std::int32_t source_top = 0;
+  bool empty() const { return target.empty(); }
+  friend bool operator==(const Transfer&, const Transfer&) = default;
+};
+
+// The part of a transfer whose pixels lie inside the destination's bounds
+// and are read from inside the source's bounds (each in its own surface's
+// coordinates, edges in the 32-bit range): the same cut on both sides, so
+// that every pixel still lands where it would have.  Empty when nothing is
+// left.  Computed in 64 bits, so no coordinate of the request can overflow.
+Transfer clip_transfer(const Transfer& transfer, const PixelRect& target_bounds,
+                       const PixelRect& source_bounds);
+
+}  // namespace fizzlet

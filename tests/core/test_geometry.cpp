@@ -1,0 +1,59 @@
+// Pixel rectangles and the one clip that every surface's transfers go through.
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+#include "geometry/pixel_rect.h"
+
+namespace fizzlet {
+namespace {
+
+constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+
+TEST(PixelRect, IntersectionUnionAndContainment) {
+  struct Case {
+    PixelRect a, b, common, covering;
+  };
+  const Case cases[] = {
+      {{0, 0, 10, 10}, {5, 5, 10, 10}, {5, 5, 5, 5}, {0, 0, 15, 15}},
+      {{0, 0, 10, 10}, {10, 0, 5, 5}, {}, {0, 0, 15, 10}},  // edges touch, no pixel shared
+      {{-4, -4, 20, 20}, {2, 3, 4, 5}, {2, 3, 4, 5}, {-4, -4, 20, 20}},
+      {{0, 0, 10, 10}, {2, 3, 0, 4}, {}, {0, 0, 10, 10}},              // an empty one adds nothing
+      {{kMin, 0, 1, 1}, {kMax - 1, 0, 1, 1}, {}, {kMin, 0, kMax, 1}},  // cut at 32 bits
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(intersection(c.a, c.b), c.common) << c.a.left << "," << c.b.left;
+    EXPECT_EQ(intersection(c.b, c.a), c.common);
+    EXPECT_EQ(union_of(c.a, c.b), c.covering);
+    EXPECT_EQ(union_of(c.b, c.a), c.covering);
+    EXPECT_EQ(c.a.contains(c.b), intersection(c.a, c.b) == c.b || c.b.empty());
+  }
+}
+
+TEST(PixelRect, TransfersAreCutAtBothSurfacesEdgesAlike) {
+  // A 6 x 6 destination reading from an 8 x 8 source.
+  const PixelRect target{0, 0, 6, 6}, source{0, 0, 8, 8};
+  struct Case {
+    const char* name;
+    Transfer request, clipped;
+  };
+  const Case cases[] = {
+      {"inside both", {{1, 1, 2, 2}, 3, 3}, {{1, 1, 2, 2}, 3, 3}},
+      {"off the destination's top-left", {{-2, -3, 4, 5}, 1, 1}, {{0, 0, 2, 2}, 3, 4}},
+      {"off its bottom-right", {{4, 5, 10, 10}, 0, 0}, {{4, 5, 2, 1}, 0, 0}},
+      {"out of the source", {{0, 0, 6, 6}, 5, -2}, {{0, 2, 3, 4}, 5, 0}},
+      {"huge but overlapping", {{-1000000000, 0, kMax, 3}, -1000000000, 0}, {{0, 0, 6, 3}, 0, 0}},
+      {"negative width", {{0, 0, -4, 4}, 0, 0}, {}},
+      {"far away", {{100, 0, 4, 4}, 0, 0}, {}},
+      {"beside the source", {{0, 0, 4, 4}, -50, 0}, {}},
+      {"at the 32-bit limits", {{kMax, kMin, kMax, kMax}, kMin, 0}, {}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(clip_transfer(c.request, target, source), c.clipped) << c.name;
+  }
+}
+
+}  // namespace
+}  // namespace fizzlet
