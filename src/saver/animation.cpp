@@ -27,19 +27,19 @@ void Animation::frame(const CompositorSurfaces& surfaces) {
   present(surfaces);
 }
 
-void SaverScene::set_up(std::span<const ScreenRect> areas, const Settings& settings,
+void SaverScene::set_up(std::span<const PixelRect> areas, const Settings& settings,
                         double number_of_colors, std::uint64_t seed) {
   set_up(areas, MotionSettings{settings.total_fizzlet, settings.pop_chance, 0, 0}, number_of_colors,
          seed);
 }
 
-void SaverScene::set_up(std::span<const ScreenRect> areas, const MotionSettings& motion,
+void SaverScene::set_up(std::span<const PixelRect> areas, const MotionSettings& motion,
                         double number_of_colors, std::uint64_t seed) {
   // At least one animation, so that there is always a first one to ask.
   parts_.resize(std::max<std::size_t>(areas.size(), 1));
   for (std::size_t i = 0; i < parts_.size(); ++i) {
     Part& part = parts_[i];
-    part.area = i < areas.size() ? areas[i] : ScreenRect{};
+    part.area = i < areas.size() ? areas[i] : PixelRect{};
     MotionSettings m = motion;
     m.width = part.area.width;
     m.height = part.area.height;
@@ -54,7 +54,7 @@ namespace {
 // Views of the window-sized surfaces confined to one area; the sheet and its
 // mask are used as they are.
 struct AreaViews {
-  AreaViews(const CompositorSurfaces& window, const ScreenRect& area)
+  AreaViews(const CompositorSurfaces& window, const PixelRect& area)
       : copy(window.background_copy, area),
         work(window.background_work, area),
         screen(window.screen, area),
@@ -96,7 +96,7 @@ CompositorSurfaces SoftwareSaver::surfaces(Surface& screen) {
 void SoftwareSaver::start(int width, int height, const MotionSettings& motion,
                           double number_of_colors, std::uint64_t seed,
                           std::span<std::uint32_t> black_memory,
-                          std::span<const ScreenRect> monitors) {
+                          std::span<const PixelRect> monitors) {
   // The saver window's set-up: a black window, the work surface and the clean
   // background copied from it, the sprites set up.  New surfaces and the
   // host's memory are black already.
@@ -112,7 +112,7 @@ void SoftwareSaver::start(int width, int height, const MotionSettings& motion,
   } else {
     work_.fill(0);
   }
-  const std::vector<ScreenRect> areas =
+  const std::vector<PixelRect> areas =
       animation_areas({0, 0, copy_.width(), copy_.height()}, monitors);
   scene_.set_up(areas, motion, number_of_colors, seed);
 }
@@ -129,7 +129,7 @@ HeadlessSaver::HeadlessSaver(int width, int height, const DibImage& sprite_sheet
     : HeadlessSaver(width, height, sprite_sheet, mask_sheet, {}) {}
 
 HeadlessSaver::HeadlessSaver(int width, int height, const DibImage& sprite_sheet,
-                             const DibImage& mask_sheet, std::vector<ScreenRect> monitors)
+                             const DibImage& mask_sheet, std::vector<PixelRect> monitors)
     : saver_(sprite_sheet, mask_sheet), screen_(width, height), monitors_(std::move(monitors)) {}
 
 void HeadlessSaver::start(const MotionSettings& motion, double number_of_colors,

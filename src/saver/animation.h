@@ -68,9 +68,9 @@ class SaverScene {
   // areas get fresh ones, areas gone take theirs away (one is always kept).
   // The first animation is seeded with seed itself, the others with values
   // derived from it.
-  void set_up(std::span<const ScreenRect> areas, const MotionSettings& motion,
+  void set_up(std::span<const PixelRect> areas, const MotionSettings& motion,
               double number_of_colors, std::uint64_t seed);
-  void set_up(std::span<const ScreenRect> areas, const Settings& settings, double number_of_colors,
+  void set_up(std::span<const PixelRect> areas, const Settings& settings, double number_of_colors,
               std::uint64_t seed);
 
   // One frame over the whole window's surfaces: every animation erases, then
@@ -86,13 +86,13 @@ class SaverScene {
   void redraw(const CompositorSurfaces& window) const;
 
   std::size_t size() const { return parts_.size(); }
-  const ScreenRect& area(std::size_t i) const { return parts_[i].area; }
+  const PixelRect& area(std::size_t i) const { return parts_[i].area; }
   const Animation& animation(std::size_t i) const { return parts_[i].animation; }
   Animation& animation(std::size_t i) { return parts_[i].animation; }
 
  private:
   struct Part {
-    ScreenRect area;
+    PixelRect area;
     Animation animation;
   };
   std::vector<Part> parts_ = std::vector<Part>(1);
@@ -118,7 +118,7 @@ class SoftwareSaver {
   // own (animation_areas).
   void start(int width, int height, const MotionSettings& motion, double number_of_colors,
              std::uint64_t seed, std::span<std::uint32_t> black_memory = {},
-             std::span<const ScreenRect> monitors = {});
+             std::span<const PixelRect> monitors = {});
   // One frame presented on screen.
   void frame(Surface& screen) { scene_.frame(surfaces(screen)); }
   // The clean background over the whole screen.
@@ -154,7 +154,7 @@ class HeadlessSaver {
   // The same over several monitors: monitors in screen coordinates, split
   // as the saver window splits them (animation_areas).
   HeadlessSaver(int width, int height, const DibImage& sprite_sheet, const DibImage& mask_sheet,
-                std::vector<ScreenRect> monitors);
+                std::vector<PixelRect> monitors);
 
   void start(const MotionSettings& motion, double number_of_colors, std::uint64_t seed);
   // One frame, then the full repaint if one is pending.
@@ -172,7 +172,7 @@ class HeadlessSaver {
  private:
   SoftwareSaver saver_;
   SoftwareSurface screen_;
-  std::vector<ScreenRect> monitors_;
+  std::vector<PixelRect> monitors_;
   bool repaint_requested_ = false;
 };
 

@@ -8,32 +8,9 @@ namespace fizzlet {
 
 namespace {
 
-struct CellRect {
-  std::int32_t left = 0;
-  std::int32_t top = 0;
-  std::int32_t width = 0;
-  std::int32_t height = 0;
-};
-
-// Cell numbers outside the table read as the zero-sized cell 0.
-CellRect cell_rect(const Sprites& s, std::int32_t cell) {
-  if (cell < 0 || cell >= kCellRows) cell = 0;
-  const auto& row = s.sheet_cells[cell];
-  return {row[kCellLeft], row[kCellTop], row[kCellWidth], row[kCellHeight]};
-}
-
 int visited_slots(const Sprites& s) { return std::clamp(s.sprite_slots, 0, kMaxSlots); }
 
-bool contains(const UpdateRect& outer, const UpdateRect& inner) {
-  if (inner.width <= 0 || inner.height <= 0) return true;
-  const std::int64_t right = std::int64_t{outer.left} + outer.width;
-  const std::int64_t bottom = std::int64_t{outer.top} + outer.height;
-  return inner.left >= outer.left && inner.top >= outer.top &&
-         std::int64_t{inner.left} + inner.width <= right &&
-         std::int64_t{inner.top} + inner.height <= bottom;
-}
-
-void present(const CompositorSurfaces& surfaces, const UpdateRect& r) {
+void present(const CompositorSurfaces& surfaces, const PixelRect& r) {
   surfaces.screen.bit_blt(r.left, r.top, r.width, r.height, surfaces.background_work, r.left,
                           r.top, RasterOp::src_copy);
 }
@@ -72,9 +49,9 @@ std::int32_t round_half_even(double value) {
   return static_cast<std::int32_t>(result);
 }
 
-UpdateRect update_rect(std::int32_t old_x, std::int32_t old_y, double x, double y, std::int32_t w,
-                       std::int32_t h) {
-  UpdateRect r;
+PixelRect update_rect(std::int32_t old_x, std::int32_t old_y, double x, double y, std::int32_t w,
+                      std::int32_t h) {
+  PixelRect r;
   cover(old_x, x, w, r.left, r.width);
   cover(old_y, y, h, r.top, r.height);
   return r;
@@ -87,7 +64,7 @@ void blit_old_sprites(Sprites& s, const CompositorSurfaces& surfaces) {
       s.sprite_erased[slot] = false;
       continue;
     }
-    const CellRect cell = cell_rect(s, s.sprite_cell[slot]);
+    const PixelRect cell = cell_rect(s, s.sprite_cell[slot]);
     const std::int32_t x = round_half_even(s.sprite_x[slot]);
     const std::int32_t y = round_half_even(s.sprite_y[slot]);
     surfaces.background_work.bit_blt(x, y, cell.width, cell.height, surfaces.background_copy, x,
@@ -104,7 +81,7 @@ void blit_new_sprites(const Sprites& s, const CompositorSurfaces& surfaces) {
   const int slots = visited_slots(s);
   for (int slot = 1; slot <= slots; ++slot) {
     if (s.sprite_state[slot] == kStateOff) continue;
-    const CellRect cell = cell_rect(s, s.sprite_cell[slot]);
+    const PixelRect cell = cell_rect(s, s.sprite_cell[slot]);
     const std::int32_t x = round_half_even(s.sprite_x[slot]);
     const std::int32_t y = round_half_even(s.sprite_y[slot]);
     if (!s.high_colour) {
@@ -120,8 +97,8 @@ void blit_flicker_free(const Sprites& s, const CompositorSurfaces& surfaces) {
   const int slots = visited_slots(s);
   for (int slot = 1; slot <= slots; ++slot) {
     // The place the erase step cleaned this frame, with the size it had.
-    const UpdateRect erased{s.sprite_old_x[slot], s.sprite_old_y[slot], s.sprite_old_w[slot],
-                            s.sprite_old_h[slot]};
+    const PixelRect erased{s.sprite_old_x[slot], s.sprite_old_y[slot], s.sprite_old_w[slot],
+                           s.sprite_old_h[slot]};
     const bool was_erased = s.sprite_erased[slot];
     if (s.sprite_state[slot] == kStateOff) {
       // A piece the motion step has just taken out of play: its last image
@@ -130,24 +107,24 @@ void blit_flicker_free(const Sprites& s, const CompositorSurfaces& surfaces) {
       if (was_erased) present(surfaces, erased);
       continue;
     }
-    const CellRect cell = cell_rect(s, s.sprite_cell[slot]);
+    const PixelRect cell = cell_rect(s, s.sprite_cell[slot]);
     if (!was_erased) {
       // The kernel came into play this frame.  Its recorded old position is
       // from an earlier life, and the screen shows nothing of it there any
       // more (its last image was wiped when it left), so only its new place
       // needs showing; spanning from the stale position would copy up to the
       // whole screen for nothing.
-      present(surfaces, UpdateRect{round_half_even(s.sprite_x[slot]),
-                                   round_half_even(s.sprite_y[slot]), cell.width, cell.height});
+      present(surfaces, PixelRect{round_half_even(s.sprite_x[slot]),
+                                  round_half_even(s.sprite_y[slot]), cell.width, cell.height});
       continue;
     }
-    const UpdateRect r = update_rect(s.sprite_old_x[slot], s.sprite_old_y[slot], s.sprite_x[slot],
-                                     s.sprite_y[slot], cell.width, cell.height);
+    const PixelRect r = update_rect(s.sprite_old_x[slot], s.sprite_old_y[slot], s.sprite_x[slot],
+                                    s.sprite_y[slot], cell.width, cell.height);
     present(surfaces, r);
     // The rectangle takes the current cell's size for both positions.  When
     // the cell has just become smaller (a kernel popping into a narrow
     // piece), the old image reaches beyond it: show its cleaned place too.
-    if (was_erased && !contains(r, erased)) present(surfaces, erased);
+    if (was_erased && !r.contains(erased)) present(surfaces, erased);
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "geometry/pixel_rect.h"
 #include "saver/sprites.h"
 #include "saver/surface.h"
 
@@ -18,22 +19,14 @@ struct CompositorSurfaces {
   Surface& screen;                 // the saver window
 };
 
-struct UpdateRect {
-  std::int32_t left = 0;
-  std::int32_t top = 0;
-  std::int32_t width = 0;
-  std::int32_t height = 0;
-  friend bool operator==(const UpdateRect&, const UpdateRect&) = default;
-};
-
 // A position as a pixel coordinate: nearest whole number, ties to even,
 // limited to the 32-bit range (NaN gives 0).
 std::int32_t round_half_even(double value);
 
 // The rectangle that covers a kernel's previous whole-pixel position (old_x,
 // old_y) and its current position (x, y), with the current cell's size w x h.
-UpdateRect update_rect(std::int32_t old_x, std::int32_t old_y, double x, double y, std::int32_t w,
-                       std::int32_t h);
+PixelRect update_rect(std::int32_t old_x, std::int32_t old_y, double x, double y, std::int32_t w,
+                      std::int32_t h);
 
 // Erase step: restores each kernel's rectangle from background_copy and
 // records where it was.

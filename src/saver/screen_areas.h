@@ -14,9 +14,6 @@
 
 namespace fizzlet {
 
-// A monitor's or a window's rectangle in pixels.
-using ScreenRect = PixelRect;
-
 // The animation areas of a saver window that covers window (in desktop
 // coordinates, which may be negative left of or above the primary monitor),
 // in the window's own coordinates.  One area per monitor, in the order

@@ -61,7 +61,7 @@ bool SaverSession::first_activation() {
   return true;
 }
 
-bool SaverSession::set_up(const ScreenRect& window) {
+bool SaverSession::set_up(const PixelRect& window) {
   const std::uint64_t seed = session_seed(host_.seed_values());
   flags_.exit_requested = false;
   if (options_.reload_from != nullptr) load_settings(*options_.reload_from, settings_);
@@ -122,7 +122,7 @@ bool SaverSession::keyboard_close_allowed() {
 }
 
 void SaverSession::resized(int width, int height) {
-  resized_ = ScreenRect{window_.left, window_.top, width, height};
+  resized_ = PixelRect{window_.left, window_.top, width, height};
 }
 
 void SaverSession::redraw() {
@@ -133,7 +133,7 @@ void SaverSession::redraw() {
 
 void SaverSession::compose_frame(std::uint32_t frame_start_ms) {
   if (resized_) {
-    const ScreenRect window = *std::exchange(resized_, std::nullopt);
+    const PixelRect window = *std::exchange(resized_, std::nullopt);
     if (!set_up(window)) {
       running_ = false;
       return;

@@ -72,7 +72,7 @@ class SaverHost {
   virtual double number_of_colors() = 0;
   // Every monitor's rectangle in the coordinates of the window's rectangle,
   // the primary first; none where the window is to be one area.
-  virtual std::vector<ScreenRect> monitors() = 0;
+  virtual std::vector<PixelRect> monitors() = 0;
   // Before drawing a frame: the window system is done reading the memory.
   virtual void begin_drawing() {}
   // After a frame or a repaint: what was drawn goes to the window system.
@@ -137,7 +137,7 @@ class SaverSession final : private FrameHost {
   // flags and seed, the settings, black surfaces, one animation per monitor,
   // a full repaint at the end of the first frame.  False, with the reason in
   // error(), when the screen cannot be made.
-  bool set_up(const ScreenRect& window);
+  bool set_up(const PixelRect& window);
   // The frame loop until the saver ends; afterwards the window may unload.
   void run();
   // The window is to unload: the music stops, the cursor shows, the saver
@@ -196,8 +196,8 @@ class SaverSession final : private FrameHost {
   SaverFlags flags_;
   MouseMoveFilter mouse_filter_;
   FrameLog log_;
-  ScreenRect window_{};
-  std::optional<ScreenRect> resized_;
+  PixelRect window_{};
+  std::optional<PixelRect> resized_;
   std::string error_;
   bool running_ = false;
   bool unload_guard_ = false;

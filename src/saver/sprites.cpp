@@ -50,4 +50,10 @@ void sprite_off(Sprites& sprites, int slot) {
   sprites.sprite_gravity[slot] = 0;
 }
 
+PixelRect cell_rect(const Sprites& sprites, std::int32_t cell) {
+  if (cell < 0 || cell >= kCellRows) cell = 0;
+  const auto& row = sprites.sheet_cells[static_cast<std::size_t>(cell)];
+  return {row[kCellLeft], row[kCellTop], row[kCellWidth], row[kCellHeight]};
+}
+
 }  // namespace fizzlet

@@ -6,6 +6,8 @@
 #include <array>
 #include <cstdint>
 
+#include "geometry/pixel_rect.h"
+
 namespace fizzlet {
 
 inline constexpr int kMaxSlots = 100;      // kernel slots 1..100
@@ -78,5 +80,9 @@ void init_sprites(Sprites& sprites, double number_of_colors);
 // gravity become 0; position, step and cell are kept.  Other slot numbers are
 // ignored.
 void sprite_off(Sprites& sprites, int slot);
+
+// A cell's rectangle on the sheet; cell numbers outside the table read as
+// the zero-sized cell 0.
+PixelRect cell_rect(const Sprites& sprites, std::int32_t cell);
 
 }  // namespace fizzlet

@@ -29,18 +29,6 @@ DibImage load(const std::string& name) {
   return r ? *r.image : DibImage{};
 }
 
-struct Rect {
-  int left, top, width, height;
-  bool contains(int x, int y) const {
-    return x >= left && x < left + width && y >= top && y < top + height;
-  }
-};
-
-Rect cell_rect(const Sprites& s, int cell) {
-  const auto& r = s.sheet_cells[std::size_t(cell)];
-  return {r[kCellLeft], r[kCellTop], r[kCellWidth], r[kCellHeight]};
-}
-
 std::uint8_t channel(std::uint32_t rgb, int shift) { return std::uint8_t((rgb >> shift) & 0xFF); }
 
 // The sheet, its mask and the engine's cell table, loaded once for the
@@ -121,7 +109,7 @@ TEST_F(Sheet, ImagesStayInsideTheirCellsAndFillThem) {
       if (!image_pixel(x, y)) continue;
       bool in_cell = false;
       for (int c = kFirstPieceCell; c <= kLastRollCell && !in_cell; ++c) {
-        in_cell = cell_rect(*sprites_, c).contains(x, y);
+        in_cell = cell_rect(*sprites_, c).contains({x, y, 1, 1});
       }
       if (!in_cell && ++stray <= 5) ADD_FAILURE() << "image pixel outside every cell at " << x << ", " << y;
     }
@@ -129,7 +117,7 @@ TEST_F(Sheet, ImagesStayInsideTheirCellsAndFillThem) {
   EXPECT_EQ(stray, 0);
 
   for (int c = kFirstPieceCell; c <= kLastRollCell; ++c) {
-    const Rect r = cell_rect(*sprites_, c);
+    const PixelRect r = cell_rect(*sprites_, c);
     int min_x = r.width, max_x = -1, min_y = r.height, max_y = -1, count = 0;
     for (int y = 0; y < r.height; ++y) {
       for (int x = 0; x < r.width; ++x) {
@@ -159,7 +147,7 @@ TEST_F(Sheet, ImagesStayInsideTheirCellsAndFillThem) {
 
 // The largest 8-connected group of image pixels in a cell, as a share of all
 // of them: a piece drawn as scattered fragments would look broken in flight.
-double largest_part(const DibImage& sheet, const Rect& r) {
+double largest_part(const DibImage& sheet, const PixelRect& r) {
   std::vector<int> seen(std::size_t(r.width * r.height), 0);
   int total = 0, best = 0;
   for (int start = 0; start < r.width * r.height; ++start) {
@@ -191,7 +179,7 @@ double largest_part(const DibImage& sheet, const Rect& r) {
 }
 
 // Average colour of the image pixels of a cell.
-std::array<double, 3> mean_colour(const DibImage& sheet, const Rect& r) {
+std::array<double, 3> mean_colour(const DibImage& sheet, const PixelRect& r) {
   std::array<double, 3> sum{};
   int n = 0;
   for (int y = r.top; y < r.top + r.height; ++y) {
@@ -210,7 +198,7 @@ std::array<double, 3> mean_colour(const DibImage& sheet, const Rect& r) {
 
 // A cell's silhouette sampled on a 16 x 16 grid, whatever the cell's size, so
 // that pieces of different sizes can be compared by shape.
-std::array<bool, 256> silhouette(const DibImage& sheet, const Rect& r) {
+std::array<bool, 256> silhouette(const DibImage& sheet, const PixelRect& r) {
   std::array<bool, 256> out{};
   for (int gy = 0; gy < 16; ++gy) {
     for (int gx = 0; gx < 16; ++gx) {
@@ -231,7 +219,7 @@ int differing(const std::array<bool, 256>& a, const std::array<bool, 256>& b) {
 TEST_F(Sheet, PiecesAreDistinctCreamShapesAndTheKernelIsGoldenAndTurns) {
   std::vector<std::array<bool, 256>> pieces;
   for (int c = kFirstPieceCell; c < kFirstPieceCell + kPieceCells; ++c) {
-    const Rect r = cell_rect(*sprites_, c);
+    const PixelRect r = cell_rect(*sprites_, c);
     EXPECT_GE(largest_part(*sprite_, r), 0.97) << "piece " << c << " falls apart";
     // Cream to light brown: warm (red >= green >= blue) and fairly light.
     const auto m = mean_colour(*sprite_, r);
@@ -249,7 +237,7 @@ TEST_F(Sheet, PiecesAreDistinctCreamShapesAndTheKernelIsGoldenAndTurns) {
 
   std::vector<std::array<bool, 256>> rolls;
   for (int c = kFirstRollCell; c <= kLastRollCell; ++c) {
-    const Rect r = cell_rect(*sprites_, c);
+    const PixelRect r = cell_rect(*sprites_, c);
     EXPECT_GE(largest_part(*sprite_, r), 0.99) << "kernel " << c;
     // Golden orange: clearly more red than green, more green than blue.
     const auto m = mean_colour(*sprite_, r);

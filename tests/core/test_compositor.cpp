@@ -29,14 +29,14 @@ TEST(Compositor, RoundsHalvesToEvenWithinTheIntegerRange) {
 }
 
 TEST(Compositor, UpdateRectangleCoversOldAndNewPosition) {
-  EXPECT_EQ(update_rect(10, 50, 10, 50, 32, 32), (UpdateRect{10, 50, 32, 32}));  // not moved
-  EXPECT_EQ(update_rect(10, 50, 13, 48, 32, 32), (UpdateRect{10, 48, 36, 35}));
+  EXPECT_EQ(update_rect(10, 50, 10, 50, 32, 32), (PixelRect{10, 50, 32, 32}));  // not moved
+  EXPECT_EQ(update_rect(10, 50, 13, 48, 32, 32), (PixelRect{10, 48, 36, 35}));
   // 10 -> 10.3 counts as moved right; 10 -> 10.0 does not.
-  EXPECT_EQ(update_rect(10, 50, 10.3, 50, 32, 32), (UpdateRect{10, 50, 33, 32}));
-  EXPECT_EQ(update_rect(10, 50, 10.0, 50, 32, 32), (UpdateRect{10, 50, 32, 32}));
+  EXPECT_EQ(update_rect(10, 50, 10.3, 50, 32, 32), (PixelRect{10, 50, 33, 32}));
+  EXPECT_EQ(update_rect(10, 50, 10.0, 50, 32, 32), (PixelRect{10, 50, 32, 32}));
   // Left to a half pixel: left is the rounded new position.
-  EXPECT_EQ(update_rect(13, 50, 10.5, 50, 32, 32), (UpdateRect{10, 50, 36, 32}));
-  EXPECT_EQ(update_rect(100, 40, 100, 57.64, 75, 56), (UpdateRect{100, 40, 75, 75}));
+  EXPECT_EQ(update_rect(13, 50, 10.5, 50, 32, 32), (PixelRect{10, 50, 36, 32}));
+  EXPECT_EQ(update_rect(100, 40, 100, 57.64, 75, 56), (PixelRect{100, 40, 75, 75}));
 }
 
 TEST(SoftwareSurface, RasterOperationsAreExact) {

@@ -16,9 +16,9 @@ namespace {
 TEST(AnimationAreas, OneAreaPerDistinctMonitorInWindowCoordinates) {
   struct Case {
     const char* name;
-    ScreenRect window;
-    std::vector<ScreenRect> monitors;
-    std::vector<ScreenRect> areas;
+    PixelRect window;
+    std::vector<PixelRect> monitors;
+    std::vector<PixelRect> areas;
   };
   const Case cases[] = {
       {"one monitor", {0, 0, 1920, 1080}, {{0, 0, 1920, 1080}}, {{0, 0, 1920, 1080}}},
@@ -95,7 +95,7 @@ TEST(SurfaceArea, ConfinesTransfersToItsRectangle) {
 void expect_kernels_in_their_area(const SaverScene& scene) {
   for (std::size_t i = 0; i < scene.size(); ++i) {
     const Sprites& s = scene.animation(i).sprites();
-    const ScreenRect& a = scene.area(i);
+    const PixelRect& a = scene.area(i);
     EXPECT_EQ(scene.animation(i).motion().width, a.width);
     EXPECT_EQ(scene.animation(i).motion().height, a.height);
     for (int slot = 1; slot <= kMaxSlots; ++slot) {
@@ -159,7 +159,7 @@ TEST(SaverScene, KernelTablesLiveOnAcrossASecondSetUp) {
   const SoftwareSurface sprite = SoftwareSurface::from_image(sheets.sprite);
   const SoftwareSurface mask = SoftwareSurface::from_image(sheets.mask);
   const CompositorSurfaces window{copy, work, sprite, mask, screen};
-  const std::vector<ScreenRect> areas = {{0, 0, 250, 200}, {250, 0, 250, 200}};
+  const std::vector<PixelRect> areas = {{0, 0, 250, 200}, {250, 0, 250, 200}};
   SaverScene scene;
   scene.set_up(areas, MotionSettings{20, 10, 0, 0}, 65536, 1);
   for (int frame = 0; frame < 50; ++frame) scene.frame(window);

@@ -54,7 +54,7 @@ TEST(DibSurfaces, FramesShowWhatTheSoftwareSaverShowsInBothModes) {
   constexpr int kWidth = 320, kHeight = 200;
   // Two monitors of different heights, so that the per-monitor views are
   // exercised too.
-  const std::vector<ScreenRect> monitors = {{0, 0, 200, 200}, {200, 0, 120, 150}};
+  const std::vector<PixelRect> monitors = {{0, 0, 200, 200}, {200, 0, 120, 150}};
   for (const double colours : {256.0, 16777216.0}) {
     SCOPED_TRACE(colours);
     HeadlessSaver expected(kWidth, kHeight, sheets.sprite, sheets.mask, monitors);

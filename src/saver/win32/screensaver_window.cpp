@@ -211,9 +211,9 @@ class FrameLog {
 
 // The rectangle of the whole virtual screen (every monitor), in desktop
 // coordinates; the primary screen where the system reports none.
-ScreenRect virtual_screen() {
-  ScreenRect r{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
-               GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+PixelRect virtual_screen() {
+  PixelRect r{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+              GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
   if (r.empty()) r = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   return r;
 }
@@ -224,8 +224,8 @@ BOOL CALLBACK add_monitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
   info.cbSize = sizeof(info);
   if (!GetMonitorInfoA(monitor, &info)) return TRUE;
   const RECT& r = info.rcMonitor;
-  auto& rects = *reinterpret_cast<std::vector<ScreenRect>*>(list);
-  const ScreenRect rect{r.left, r.top, r.right - r.left, r.bottom - r.top};
+  auto& rects = *reinterpret_cast<std::vector<PixelRect>*>(list);
+  const PixelRect rect{r.left, r.top, r.right - r.left, r.bottom - r.top};
   if ((info.dwFlags & MONITORINFOF_PRIMARY) != 0) {
     rects.insert(rects.begin(), rect);
   } else {
@@ -235,8 +235,8 @@ BOOL CALLBACK add_monitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
 }
 
 // Every monitor's rectangle in desktop coordinates, the primary one first.
-std::vector<ScreenRect> list_monitors() {
-  std::vector<ScreenRect> monitors;
+std::vector<PixelRect> list_monitors() {
+  std::vector<PixelRect> monitors;
   EnumDisplayMonitors(nullptr, nullptr, &add_monitor, reinterpret_cast<LPARAM>(&monitors));
   return monitors;
 }
@@ -346,7 +346,7 @@ class SaverWindow final : public FrameHost {
 
     // Borderless and without a title bar, so that the client area is the
     // whole window: every monitor.
-    const ScreenRect desktop = virtual_screen();
+    const PixelRect desktop = virtual_screen();
     // Topmost from the start unless previewing (the set-up makes it so
     // again), so that it need not be restacked once shown.
     const DWORD topmost = flags_.preview_mode ? 0 : WS_EX_TOPMOST;
@@ -464,7 +464,7 @@ class SaverWindow final : public FrameHost {
     frame_log_.event("activated");
 
     // The whole virtual screen: every monitor.
-    const ScreenRect desktop = virtual_screen();
+    const PixelRect desktop = virtual_screen();
     MoveWindow(hwnd_, desktop.left, desktop.top, desktop.width, desktop.height, TRUE);
     UpdateWindow(hwnd_);
     pump();
@@ -520,8 +520,8 @@ class SaverWindow final : public FrameHost {
     // One animation per monitor, each over its own part of the window.
     const double colours =
         get_numberofcolors(GetDeviceCaps(dc, BITSPIXEL), GetDeviceCaps(dc, PLANES));
-    const ScreenRect window_rect{rect.left, rect.top, width, height};
-    const std::vector<ScreenRect> monitors = list_monitors();
+    const PixelRect window_rect{rect.left, rect.top, width, height};
+    const std::vector<PixelRect> monitors = list_monitors();
     keep_.scene.set_up(animation_areas(window_rect, monitors), settings_, colours, seed);
     flags_.repaint_requested = true;
     frame_log_.event("set-up done");

@@ -134,7 +134,7 @@ class SaverWindow final : public SaverHost {
   double number_of_colors() override { return get_numberofcolors(depth_, 1); }
   // A window of the saver's own or the root window covers every monitor; a
   // window that another program gave (the daemon's, one per monitor) is one.
-  std::vector<ScreenRect> monitors() override {
+  std::vector<PixelRect> monitors() override {
     if (options_.placement == Placement::window) return {};
     return list_monitors(display_, RootWindow(display_, DefaultScreen(display_)));
   }

@@ -36,8 +36,8 @@ std::optional<XErrorRecord> take_x_error() {
   return error;
 }
 
-std::vector<ScreenRect> list_monitors(Display* display, Window root) {
-  std::vector<ScreenRect> rects;
+std::vector<PixelRect> list_monitors(Display* display, Window root) {
+  std::vector<PixelRect> rects;
   int event_base = 0, error_base = 0, major = 0, minor = 0;
   if (XRRQueryExtension(display, &event_base, &error_base) &&
       XRRQueryVersion(display, &major, &minor) && (major > 1 || (major == 1 && minor >= 5))) {
@@ -46,7 +46,7 @@ std::vector<ScreenRect> list_monitors(Display* display, Window root) {
         XRRGetMonitors(display, root, True, &count), &XRRFreeMonitors);
     for (int i = 0; monitors && i < count; ++i) {
       const XRRMonitorInfo& m = monitors.get()[i];
-      const ScreenRect rect{m.x, m.y, m.width, m.height};
+      const PixelRect rect{m.x, m.y, m.width, m.height};
       rects.insert(m.primary ? rects.begin() : rects.end(), rect);
     }
   }

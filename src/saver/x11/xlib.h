@@ -78,6 +78,6 @@ std::optional<XErrorRecord> take_x_error();
 // Every monitor's rectangle in root window coordinates, the primary one
 // first: the RandR monitors, or the Xinerama screens where the server has no
 // RandR 1.5; none where it has neither.
-std::vector<ScreenRect> list_monitors(Display* display, Window root);
+std::vector<PixelRect> list_monitors(Display* display, Window root);
 
 }  // namespace fizzlet::x11
