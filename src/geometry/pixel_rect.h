@@ -6,6 +6,7 @@
 // clips its transfers with clip_transfer, so that all of them cut a
 // rectangle at their edges the same way.
 
+#include <algorithm>
 #include <cstdint>
 
 namespace fizzlet {
@@ -31,7 +32,7 @@ struct PixelRect {
 // The pixels inside both rectangles, or an empty rectangle.
 PixelRect intersection(const PixelRect& a, const PixelRect& b);
 // The smallest rectangle that covers both; an empty rectangle adds nothing.
-// Edges beyond the 32-bit range are cut off there.
+// A size beyond the 32-bit range is cut off there.
 PixelRect union_of(const PixelRect& a, const PixelRect& b);
 
 // A bit-block transfer: the rectangle it writes on the destination surface
@@ -50,7 +51,28 @@ struct Transfer {
 // coordinates, edges in the 32-bit range): the same cut on both sides, so
 // that every pixel still lands where it would have.  Empty when nothing is
 // left.  Computed in 64 bits, so no coordinate of the request can overflow.
-Transfer clip_transfer(const Transfer& transfer, const PixelRect& target_bounds,
-                       const PixelRect& source_bounds);
+// Every transfer of every frame goes through it, so it is inline.
+inline Transfer clip_transfer(const Transfer& transfer, const PixelRect& target_bounds,
+                              const PixelRect& source_bounds) {
+  const PixelRect& t = transfer.target;
+  // The source's bounds as seen from the destination: moved by the distance
+  // from where the transfer reads to where it writes.
+  const std::int64_t dx = std::int64_t{t.left} - transfer.source_left;
+  const std::int64_t dy = std::int64_t{t.top} - transfer.source_top;
+  const std::int64_t left =
+      std::max({std::int64_t{t.left}, std::int64_t{target_bounds.left}, source_bounds.left + dx});
+  const std::int64_t top =
+      std::max({std::int64_t{t.top}, std::int64_t{target_bounds.top}, source_bounds.top + dy});
+  const std::int64_t right =
+      std::min({t.right(), target_bounds.right(), source_bounds.right() + dx});
+  const std::int64_t bottom =
+      std::min({t.bottom(), target_bounds.bottom(), source_bounds.bottom() + dy});
+  if (right <= left || bottom <= top) return {};
+  // Inside both bounds, every edge and size fits 32 bits again.
+  return {{static_cast<std::int32_t>(left), static_cast<std::int32_t>(top),
+           static_cast<std::int32_t>(right - left), static_cast<std::int32_t>(bottom - top)},
+          static_cast<std::int32_t>(left - dx),
+          static_cast<std::int32_t>(top - dy)};
+}
 
 }  // namespace fizzlet
