@@ -49,23 +49,41 @@ void Music::handle_music(const Settings& settings, const std::string& app_folder
   const std::string& name = music_files_[static_cast<std::size_t>(music_index_)];
   if (!player_.open(app_folder + name)) {
     // Skip this piece: the next frame tries the next one.
-    if (++failures_in_a_row_ >= music_count_) gave_up_ = true;
+    count_failure();
     return;
   }
   music_playing_ = true;
   if (!player_.play()) {
     player_.close();
     music_playing_ = false;
-    if (++failures_in_a_row_ >= music_count_) gave_up_ = true;
-    return;
+    count_failure();
   }
-  failures_in_a_row_ = 0;
+}
+
+void Music::count_failure() {
+  if (++failures_in_a_row_ >= music_count_) gave_up_ = true;
 }
 
 void Music::on_player_status() {
   if (!music_playing_ || switched_off_) return;
-  const PlayerMode mode = player_.mode();
-  if (mode == PlayerMode::stopped || mode == PlayerMode::not_open) music_playing_ = false;
+  switch (player_.mode()) {
+    case PlayerMode::playing:
+      failures_in_a_row_ = 0;
+      break;
+    case PlayerMode::stopped:
+      failures_in_a_row_ = 0;
+      music_playing_ = false;
+      break;
+    case PlayerMode::failed:
+      music_playing_ = false;
+      count_failure();
+      break;
+    case PlayerMode::not_open:
+      music_playing_ = false;
+      break;
+    case PlayerMode::other:
+      break;
+  }
 }
 
 void Music::music_off(const Settings& settings) {

@@ -12,9 +12,11 @@
 //                           on a periodic timer, the X11 one every frame)
 //   music_off()             first thing when the window unloads
 //
-// A piece that cannot be opened or started is skipped: the next frame tries
-// the next piece.  When every piece in turn has failed, the music gives up for
-// the rest of the run instead of retrying every frame.  Nothing is ever
+// A piece that cannot be opened or started, or that the player reports failed,
+// is skipped: the next frame tries the next piece.  When every piece in turn
+// has failed (a piece counts as good once the player reports it playing or
+// ended), the music gives up for the rest of the run instead of retrying
+// every frame.  Nothing is ever
 // reported to the user.
 //
 // With music off ("audio_on" reads as 0) the player gets no command at all,
@@ -31,8 +33,10 @@
 
 namespace fizzlet {
 
-// What the player says about its device.
-enum class PlayerMode { not_open, playing, stopped, other };
+// What the player says about its device.  failed: the piece ended without
+// having played, as a file that turns out not to parse does with a player
+// that reads it only once playing.
+enum class PlayerMode { not_open, playing, stopped, failed, other };
 
 // A MIDI player with the four commands the music needs.  open() and play()
 // return false when the player cannot do it (missing or unreadable file, no
@@ -61,8 +65,8 @@ class Music {
   void init_music_at_random();
   // Starts the next piece when music is on and none plays.
   void handle_music(const Settings& settings, const std::string& app_folder);
-  // Asks the player for its mode; "stopped", or a device that is not open
-  // (any more), ends the current piece.
+  // Asks the player for its mode; "stopped", "failed", or a device that is
+  // not open (any more), ends the current piece.
   void on_player_status();
   // Closes the player when music is on; no piece starts after it.
   void music_off(const Settings& settings);
@@ -81,6 +85,8 @@ class Music {
   std::array<std::string, kMusicSlots> music_files_{};
   std::int32_t music_count_ = 0;
   std::int32_t music_index_ = 0;
+  void count_failure();
+
   bool music_playing_ = false;
   std::int32_t failures_in_a_row_ = 0;
   bool gave_up_ = false;

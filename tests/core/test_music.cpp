@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <set>
 #include <string>
 #include <vector>
@@ -253,6 +254,30 @@ TEST(MusicFailures, ASuccessfulPieceResetsTheCountOfFailures) {
   music.handle_music(on, kFolder);  // piece 6 again, which plays
   EXPECT_TRUE(music.music_playing());
   EXPECT_EQ(music.music_index(), 6);
+}
+
+TEST(MusicFailures, PiecesThatFailOnceStartedCountTowardsGivingUp) {
+  // A player that reads a piece only once it plays reports a broken one as
+  // failed after play() succeeded; a piece seen playing resets the count.
+  FakePlayer player;
+  Music music(player);
+  const Settings on = audio("1");
+  music.init_music(fixed(0.0));
+  const auto next_piece_reports = [&](std::initializer_list<PlayerMode> modes) {
+    music.handle_music(on, kFolder);
+    for (const PlayerMode mode : modes) {
+      player.reported = mode;
+      music.on_player_status();
+    }
+  };
+  for (int piece = 0; piece < 9; ++piece) next_piece_reports({PlayerMode::other, PlayerMode::failed});
+  EXPECT_FALSE(music.gave_up()) << "nine failures are not yet all ten pieces";
+  next_piece_reports({PlayerMode::playing, PlayerMode::not_open});
+  for (int piece = 0; piece < 9; ++piece) next_piece_reports({PlayerMode::failed});
+  EXPECT_FALSE(music.gave_up()) << "a piece seen playing starts the count again";
+  next_piece_reports({PlayerMode::failed});
+  EXPECT_TRUE(music.gave_up());
+  EXPECT_EQ(music.music_playing(), 0);
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Music through FluidSynth, written to a file instead of a sound device: a few
 # seconds of the saver give seconds of non-silent audio.  Without a SoundFont,
-# or without the pieces, the saver runs silently, says why once, and still
-# ends on a key with status 0.
+# with a corrupt one, or without the pieces, the saver runs silently, says
+# why in one line (and nothing else), and still ends on a key with status 0.
 set -u
 # shellcheck source=tools/lib.sh
 . "$(dirname "$0")/../../tools/lib.sh"
@@ -41,7 +41,8 @@ check_silent() {
   sleep 1.5
   x11_running || fail "$what: the saver ended by itself"
   x11_end_with_key
-  [ "$(grep -c "playing no music" "$WORK_DIR/saver.err")" -eq 1 ] ||
+  [ "$(grep -c "playing no music" "$WORK_DIR/saver.err")" -eq 1 ] &&
+    [ "$(grep -c . "$WORK_DIR/saver.err")" -eq 1 ] ||
     fail "$what: not exactly one message: $(cat "$WORK_DIR/saver.err")"
   grep -q "$expected" "$WORK_DIR/saver.err" || fail "$what: unclear message: $(cat "$WORK_DIR/saver.err")"
   log "$what: $(cat "$WORK_DIR/saver.err")"
@@ -49,6 +50,11 @@ check_silent() {
 
 FIZZLET_AUDIO_FILE="$WORK_DIR/none.wav" x11_start -music -soundfont "$WORK_DIR/missing.sf2" -pop-chance 1
 check_silent "missing SoundFont" "missing.sf2"
+
+# A valid header and a corrupt body: the libraries under FluidSynth say nothing.
+head -c 4096 "$soundfont" >"$WORK_DIR/corrupt.sf2"
+FIZZLET_AUDIO_FILE="$WORK_DIR/none.wav" x11_start -music -soundfont "$WORK_DIR/corrupt.sf2" -pop-chance 1
+check_silent "corrupt SoundFont" "cannot load the SoundFont $WORK_DIR/corrupt.sf2"
 
 # A copy of the program with no pieces beside it or in an installed tree.
 mkdir -p "$WORK_DIR/bare/bin"

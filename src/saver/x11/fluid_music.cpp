@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <fluidsynth.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -50,7 +51,8 @@ constexpr char kFluidSynthLibrary[] = "libfluidsynth.so.3";
   X(fluid_synth_all_sounds_off) X(fluid_synth_system_reset) X(new_fluid_audio_driver)      \
   X(delete_fluid_audio_driver) X(new_fluid_player) X(delete_fluid_player)                  \
   X(fluid_player_add) X(fluid_player_play) X(fluid_player_stop) X(fluid_player_get_status) \
-  X(fluid_is_soundfont) X(fluid_is_midifile) X(fluid_set_log_function)
+  X(fluid_player_set_tick_callback) X(fluid_is_soundfont) X(fluid_is_midifile)             \
+  X(fluid_set_log_function)
 
 struct FluidApi {
 #define FIZZLET_FLUID_MEMBER(name) decltype(&::name) name = nullptr;
@@ -98,6 +100,34 @@ std::optional<FluidApi> load_fluidsynth(std::string& why) {
   return api;
 }
 
+// While it lives, GLib's messages go nowhere: loading a SoundFont with a
+// valid header and a corrupt body makes a library under FluidSynth print a
+// GLib CRITICAL line beside the saver's own one-line reason.  GLib is there
+// once FluidSynth is loaded; its default handler comes back at the end.
+class QuietGlibLog {
+ public:
+  QuietGlibLog() {
+    if (void* glib = dlopen("libglib-2.0.so.0", RTLD_NOW | RTLD_NOLOAD); glib != nullptr) {
+      set_handler_ = reinterpret_cast<SetHandler>(dlsym(glib, "g_log_set_default_handler"));
+      dlclose(glib);  // FluidSynth keeps it loaded
+    }
+    if (set_handler_ != nullptr) previous_ = set_handler_(&quiet, nullptr);
+  }
+  ~QuietGlibLog() {
+    if (set_handler_ != nullptr) set_handler_(previous_, nullptr);
+  }
+  QuietGlibLog(const QuietGlibLog&) = delete;
+  QuietGlibLog& operator=(const QuietGlibLog&) = delete;
+
+ private:
+  using Handler = void (*)(const char* domain, int level, const char* message, void* data);
+  using SetHandler = Handler (*)(Handler handler, void* data);
+  static void quiet(const char*, int, const char*, void*) {}
+
+  SetHandler set_handler_ = nullptr;
+  Handler previous_ = nullptr;
+};
+
 std::string join(const std::vector<std::string>& items) {
   std::string text;
   for (const auto& item : items) text += (text.empty() ? "" : ", ") + item;
@@ -140,6 +170,16 @@ class Synthesizer {
   Synthesizer(Key, const FluidApi& api) : api_(api) {}
   const FluidApi& api() const { return api_; }
   fluid_synth_t* synth() const { return synth_.get(); }
+
+  // The output renders the synthesizer on a thread of its own.  A player may
+  // be made or deleted only while the output is stopped (deleting one resets
+  // its tracks while the audio thread may be reading them), so the output
+  // stops around every change of piece; the file output starts its file again.
+  void stop_output() { driver_.reset(); }
+  bool start_output() {
+    if (!driver_) driver_.reset(api_.new_fluid_audio_driver(settings_.get(), synth_.get()));
+    return driver_ != nullptr;
+  }
 
  private:
   FluidApi api_;
@@ -196,8 +236,11 @@ std::unique_ptr<Synthesizer> Synthesizer::open(const std::string& soundfont_opti
   f.fluid_settings_setint(settings, "audio.period-size", kPeriodFrames);
   f.fluid_settings_setnum(settings, "synth.gain", kGain);
   self->synth_.reset(f.new_fluid_synth(settings));
-  if (!self->synth_ ||
-      f.fluid_synth_sfload(self->synth_.get(), soundfont.c_str(), 1) == FLUID_FAILED) {
+  const auto load = [&] {
+    const QuietGlibLog quiet;
+    return f.fluid_synth_sfload(self->synth_.get(), soundfont.c_str(), 1);
+  };
+  if (!self->synth_ || load() == FLUID_FAILED) {
     why = "cannot load the SoundFont " + soundfont;
     return nullptr;
   }
@@ -219,9 +262,14 @@ std::unique_ptr<Synthesizer> Synthesizer::open(const std::string& soundfont_opti
   return self;
 }
 
-// One opened piece: a FluidSynth MIDI file player.
+// One opened piece: a FluidSynth MIDI file player, made and deleted only
+// while the output is stopped.  The player reads the file only once playing,
+// on the audio thread; its clock starts (the first tick) once the file has
+// been read, so a piece that ends before any tick did not parse.
 struct FluidPlayer::Piece {
-  Piece(const FluidApi& f, fluid_player_t* p) : api(f), player(p) {}
+  Piece(const FluidApi& f, fluid_player_t* p) : api(f), player(p) {
+    if (player != nullptr) api.fluid_player_set_tick_callback(player, &on_tick, this);
+  }
   ~Piece() {
     if (player == nullptr) return;
     api.fluid_player_stop(player);
@@ -230,8 +278,14 @@ struct FluidPlayer::Piece {
   Piece(const Piece&) = delete;
   Piece& operator=(const Piece&) = delete;
 
+  static int on_tick(void* piece, int) {
+    static_cast<Piece*>(piece)->started = true;
+    return FLUID_OK;
+  }
+
   const FluidApi& api;
   fluid_player_t* player;
+  std::atomic<bool> started = false;
 };
 
 FluidPlayer::FluidPlayer() = default;
@@ -245,6 +299,7 @@ void FluidPlayer::attach(std::unique_ptr<Synthesizer> synthesizer) {
 
 void FluidPlayer::close() {
   if (!piece_) return;
+  synthesizer_->stop_output();
   piece_.reset();
   // Nothing of the piece may sound on into the next one.
   synthesizer_->api().fluid_synth_all_sounds_off(synthesizer_->synth(), -1);
@@ -256,12 +311,13 @@ bool FluidPlayer::open(const std::string& path) {
   if (!synthesizer_) return false;
   const FluidApi& f = synthesizer_->api();
   if (f.fluid_is_midifile(path.c_str()) == 0) return false;
+  synthesizer_->stop_output();  // still running from the start, before the first piece
   auto piece = std::make_unique<Piece>(f, f.new_fluid_player(synthesizer_->synth()));
   if (piece->player == nullptr || f.fluid_player_add(piece->player, path.c_str()) != FLUID_OK) {
     return false;
   }
   piece_ = std::move(piece);
-  return true;
+  return synthesizer_->start_output();
 }
 
 bool FluidPlayer::play() {
@@ -270,11 +326,12 @@ bool FluidPlayer::play() {
 
 PlayerMode FluidPlayer::mode() {
   if (!piece_) return PlayerMode::not_open;
+  const bool started = piece_->started;
   switch (piece_->api.fluid_player_get_status(piece_->player)) {
     case FLUID_PLAYER_PLAYING:
-      return PlayerMode::playing;
+      return started ? PlayerMode::playing : PlayerMode::other;
     case FLUID_PLAYER_DONE:
-      return PlayerMode::stopped;
+      return started ? PlayerMode::stopped : PlayerMode::failed;
     default:
       return PlayerMode::other;
   }
@@ -322,6 +379,7 @@ void SaverMusic::handle_music(const Settings& settings) {
   // The player's state is asked for once a frame: that is the status period.
   music_.on_player_status();
   music_.handle_music(settings, folder_);
+  if (music_.gave_up()) silent("none of the pieces in " + folder_ + " could be played; gave up");
 }
 
 void SaverMusic::music_off(const Settings& settings) {

@@ -16,7 +16,8 @@
 // the animation starts; no piece starts before they are done.  FluidSynth is
 // loaded then (dlopen), not linked: the program starts faster and runs
 // without it.  When there are no pieces, no FluidSynth, no SoundFont or no
-// sound device, the saver stays silent and says why once on standard error.
+// sound device, or none of the pieces can be played, the saver stays silent
+// and says why once on standard error.
 
 #include <future>
 #include <memory>
