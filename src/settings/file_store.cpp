@@ -43,13 +43,53 @@ bool value_line(std::string_view line, std::string_view& name, std::string_view&
   return !name.empty();
 }
 
-std::vector<std::string> read_lines(const std::filesystem::path& file) {
-  std::vector<std::string> lines;
+// The file's text, or nothing with the reason in problem.  A missing file
+// is empty.  The size is checked before reading and again while reading, in
+// case the file grows in between.
+std::optional<std::string> read_text(const std::filesystem::path& file, std::string& problem) {
+  std::error_code error;
+  const auto status = std::filesystem::status(file, error);
+  if (status.type() == std::filesystem::file_type::not_found) return std::string();
+  if (error) {
+    problem = "it cannot be read (" + error.message() + ")";
+    return std::nullopt;
+  }
+  if (!std::filesystem::is_regular_file(status)) {
+    problem = "it is not a regular file";
+    return std::nullopt;
+  }
+  const std::string too_large =
+      "it is larger than " + std::to_string(kMaxSettingsFileBytes / 1024) + " KB";
+  const auto size = std::filesystem::file_size(file, error);
+  if (!error && size > kMaxSettingsFileBytes) {
+    problem = too_large;
+    return std::nullopt;
+  }
   std::ifstream in(file, std::ios::binary);
-  std::string line;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(std::move(line));
+  std::string text(kMaxSettingsFileBytes + 1, '\0');
+  in.read(text.data(), static_cast<std::streamsize>(text.size()));
+  if (!in.is_open() || in.bad()) {
+    problem = "it cannot be read";
+    return std::nullopt;
+  }
+  text.resize(static_cast<std::size_t>(in.gcount()));
+  if (text.size() > kMaxSettingsFileBytes) {
+    problem = too_large;
+    return std::nullopt;
+  }
+  return text;
+}
+
+std::vector<std::string> split_lines(std::string_view text) {
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
+  std::vector<std::string> lines;
+  while (!text.empty()) {
+    const auto end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    lines.emplace_back(line);
   }
   return lines;
 }
@@ -95,21 +135,31 @@ std::string unescape_value(std::string_view text) {
 
 FileStore::FileStore(std::filesystem::path file) : file_(std::move(file)) {}
 
+std::vector<std::string>& FileStore::lines() {
+  if (!lines_) {
+    const auto text = file_.empty() ? std::string() : read_text(file_, problem_);
+    lines_ = split_lines(text.value_or(std::string()));
+  }
+  return *lines_;
+}
+
 std::filesystem::path FileStore::temporary_file() const {
   auto name = file_.filename();
   name += ".tmp";
   return file_.parent_path() / name;
 }
 
-std::filesystem::path FileStore::default_path() {
+std::filesystem::path FileStore::default_path(std::string_view account_home) {
   std::filesystem::path base;
   if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && *xdg != '\0') {
     base = xdg;
   }
   if (!base.is_absolute()) {
-    const char* home = std::getenv("HOME");
-    base = (home != nullptr && *home != '\0') ? std::filesystem::path(home) / ".config"
-                                              : std::filesystem::path(".config");
+    const char* variable = std::getenv("HOME");
+    const std::string_view home =
+        variable != nullptr && *variable != '\0' ? std::string_view(variable) : account_home;
+    if (home.empty()) return {};
+    base = std::filesystem::path(home) / ".config";
   }
   return base / "fizzlet" / "fizzlet.ini";
 }
@@ -118,7 +168,7 @@ std::string FileStore::get(std::string_view, std::string_view section, std::stri
                            std::string_view default_text) {
   std::string_view current_section;
   bool in_section = false;
-  for (const auto& line : read_lines(file_)) {
+  for (const auto& line : lines()) {
     std::string_view key;
     std::string_view value;
     if (section_header(line, current_section)) {
@@ -132,7 +182,10 @@ std::string FileStore::get(std::string_view, std::string_view section, std::stri
 
 void FileStore::put(std::string_view, std::string_view section, std::string_view name,
                     std::string_view text) {
-  auto lines = read_lines(file_);
+  // A file that is there but could not be read is not replaced by one
+  // without its contents.
+  auto& lines = this->lines();
+  if (file_.empty() || !problem_.empty()) return;
   const std::string new_line = std::string(name) + "=" + escape_value(text);
 
   // Replace the value in place when it exists; otherwise add it at the end
@@ -179,17 +232,22 @@ void FileStore::put(std::string_view, std::string_view section, std::string_view
   std::error_code error;
   if (file_.has_parent_path()) std::filesystem::create_directories(file_.parent_path(), error);
   const auto temporary = temporary_file();
+  // After a failed save the next get reads the file again.
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     out.write(data.data(), static_cast<std::streamsize>(data.size()));
     out.close();
     if (out.fail()) {
       std::filesystem::remove(temporary, error);
+      lines_.reset();
       return;
     }
   }
   std::filesystem::rename(temporary, file_, error);
-  if (error) std::filesystem::remove(temporary, error);
+  if (error) {
+    std::filesystem::remove(temporary, error);
+    lines_.reset();
+  }
 }
 
 }  // namespace fizzlet

@@ -1,11 +1,17 @@
 #include <gtest/gtest.h>
 
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
+
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <random>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "settings/file_store.h"
 #include "settings/settings.h"
@@ -128,6 +134,56 @@ TEST_F(FileStoreTest, SettingsSurviveAnInterruptedSave) {
   EXPECT_TRUE(fs::is_directory(blocked.file()));
 }
 
+// Only a regular file of a sane size is read, once; one that is there but
+// cannot be read is left alone and said.
+TEST_F(FileStoreTest, ReadsOnlyARegularFileOfASaneSizeAndOnlyOnce) {
+  const std::string settings = "[Config]\ntotal_fizzlet=12\n";
+  // A comment that makes the file the largest that is read, and more bytes.
+  const auto comment = [&](std::size_t more) {
+    return std::string(kMaxSettingsFileBytes - settings.size() + more, ';');
+  };
+  struct Case {
+    const char* what;
+    std::function<void(const fs::path&)> make;
+    const char* total_fizzlet;
+    const char* problem;
+  };
+  const std::vector<Case> cases = {
+      {"missing", [](const fs::path&) {}, "<default>", ""},
+      {"byte order mark", [&](const fs::path& f) { write(f, "\xEF\xBB\xBF" + settings); }, "12", ""},
+      {"largest", [&](const fs::path& f) { write(f, settings + comment(0)); }, "12", ""},
+      {"too large", [&](const fs::path& f) { write(f, settings + comment(1)); }, "<default>",
+       "it is larger than 64 KB"},
+      {"folder", [](const fs::path& f) { fs::create_directories(f); }, "<default>",
+       "it is not a regular file"},
+#if !defined(_WIN32)
+      {"fifo", [](const fs::path& f) { ASSERT_EQ(mkfifo(f.c_str(), 0600), 0); }, "<default>",
+       "it is not a regular file"},
+      {"endless device", [](const fs::path& f) { fs::create_symlink("/dev/urandom", f); },
+       "<default>", "it is not a regular file"},
+#endif
+  };
+  for (const Case& c : cases) {
+    const fs::path file = folder_ / c.what;
+    c.make(file);
+    const auto type = fs::symlink_status(file).type();
+    FileStore store(file);
+    EXPECT_EQ(get(store, "total_fizzlet"), c.total_fizzlet) << c.what;
+    EXPECT_EQ(store.problem(), c.problem) << c.what;
+    if (*c.problem != '\0') {
+      store.put(kAppKey, kSection, "total_fizzlet", "5");
+      EXPECT_EQ(fs::symlink_status(file).type(), type) << c.what << ": replaced";
+    }
+  }
+  // Read once: a later change of the file is not seen by the same store.
+  const fs::path file = folder_ / "once.ini";
+  write(file, settings);
+  FileStore store(file);
+  EXPECT_EQ(get(store, "total_fizzlet"), "12");
+  write(file, "[Config]\ntotal_fizzlet=13\n");
+  EXPECT_EQ(get(store, "total_fizzlet"), "12");
+}
+
 TEST(FileStorePath, FollowsXdgConfigHome) {
 #if defined(_WIN32)
   GTEST_SKIP() << "the file store is the settings store of other systems";
@@ -157,14 +213,21 @@ TEST(FileStorePath, FollowsXdgConfigHome) {
   const SavedVariable xdg("XDG_CONFIG_HOME");
   const SavedVariable home("HOME");
   setenv("XDG_CONFIG_HOME", "/somewhere/config", 1);
-  EXPECT_EQ(FileStore::default_path(), fs::path("/somewhere/config/fizzlet/fizzlet.ini"));
+  EXPECT_EQ(FileStore::default_path(""), fs::path("/somewhere/config/fizzlet/fizzlet.ini"));
   setenv("XDG_CONFIG_HOME", "relative/is/ignored", 1);
   setenv("HOME", "/home/someone", 1);
-  EXPECT_EQ(FileStore::default_path(), fs::path("/home/someone/.config/fizzlet/fizzlet.ini"));
+  EXPECT_EQ(FileStore::default_path("/acct"), fs::path("/home/someone/.config/fizzlet/fizzlet.ini"));
   unsetenv("XDG_CONFIG_HOME");
-  EXPECT_EQ(FileStore::default_path(), fs::path("/home/someone/.config/fizzlet/fizzlet.ini"));
+  EXPECT_EQ(FileStore::default_path(""), fs::path("/home/someone/.config/fizzlet/fizzlet.ini"));
+  // Without $HOME the account's home, else no file (never the current folder).
+  setenv("HOME", "", 1);
+  EXPECT_EQ(FileStore::default_path("/acct"), fs::path("/acct/.config/fizzlet/fizzlet.ini"));
   unsetenv("HOME");
-  EXPECT_EQ(FileStore::default_path(), fs::path(".config/fizzlet/fizzlet.ini"));
+  EXPECT_EQ(FileStore::default_path(""), fs::path());
+  FileStore none(FileStore::default_path(""));
+  none.put(kAppKey, kSection, "total_fizzlet", "5");
+  EXPECT_EQ(none.get(kAppKey, kSection, "total_fizzlet", "d"), "d");
+  EXPECT_FALSE(fs::exists(".config"));
 #endif
 }
 

@@ -2,7 +2,8 @@
 # The command line: bad values are refused with a message and status 2, and
 # nothing is written to the settings file (no run writes it); --help lists
 # the options; --version prints the project's version.  A display that does
-# not exist, and an 8-bit display, give a clear message and status 1.
+# not exist, and an 8-bit display, give a clear message and status 1.  A FIFO
+# as the settings file is said in one line and does not block.
 set -u
 # shellcheck source=tools/lib.sh
 . "$(dirname "$0")/../../tools/lib.sh"
@@ -57,5 +58,10 @@ status=$?
 grep -q "the visual is 8-bit PseudoColor; fizzlet draws only on 24- and 32-bit TrueColor" \
   "$WORK_DIR/err" || fail "unclear: $(cat "$WORK_DIR/err")"
 cmp -s "$ini" "$WORK_DIR/before.ini" || fail "the settings file changed"
+# A FIFO in the settings file's place neither blocks the start nor goes unsaid.
+rm "$ini" && mkfifo "$ini"
+timeout 20 "$FIZZLET" -no-music 2>"$WORK_DIR/err"
+[ $? -eq 1 ] && grep -qx "fizzlet: ignoring the settings file $ini: it is not a regular file" \
+  "$WORK_DIR/err" || fail "a FIFO as the settings file: $(cat "$WORK_DIR/err")"
 log "$version; bad values refused with status 2, settings untouched"
 pass

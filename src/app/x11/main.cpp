@@ -2,9 +2,13 @@
 // the stored settings (never writing them), applies the command line's
 // overrides and runs the saver where the command line says.
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -13,6 +17,23 @@
 #include "saver/x11/saver_window.h"
 #include "settings/file_store.h"
 #include "settings/settings.h"
+
+namespace {
+
+// The home folder the account database gives for this user (for when $HOME
+// is unset or empty), or empty.
+std::string account_home() {
+  std::vector<char> buffer(16384);
+  passwd entry{};
+  passwd* found = nullptr;
+  if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || found == nullptr ||
+      found->pw_dir == nullptr) {
+    return {};
+  }
+  return found->pw_dir;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   const std::vector<std::string_view> arguments(argv + 1, argv + argc);
@@ -36,9 +57,13 @@ int main(int argc, char** argv) {
       break;
   }
 
-  fizzlet::FileStore store(fizzlet::FileStore::default_path());
+  fizzlet::FileStore store(fizzlet::FileStore::default_path(account_home()));
   fizzlet::Settings settings;
   fizzlet::load_settings(store, settings);
+  if (!store.problem().empty()) {
+    std::fprintf(stderr, "fizzlet: ignoring the settings file %s: %s\n", store.file().c_str(),
+                 store.problem().c_str());
+  }
   fizzlet::apply_saver_options(parsed.options, settings);
   const fizzlet::SaverOptions& options = parsed.options;
   return fizzlet::x11::run_saver(
