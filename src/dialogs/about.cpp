@@ -41,11 +41,11 @@ bool has_scheme(std::string_view text) {
   return true;
 }
 
-// "C:\..." or "C:/...", "\\server\..." or "\folder" (the current drive).
+// "C:\..." or "C:/...", "\\server\..." or "\folder" (the current drive), and
+// "C:page.html", which names a file in the current folder of drive C: a
+// place of its own, never beside the program.
 bool is_absolute_path(std::string_view text) {
-  if (text.size() >= 3 && is_letter(text[0]) && text[1] == ':' && (text[2] == '\\' || text[2] == '/')) {
-    return true;
-  }
+  if (text.size() >= 2 && is_letter(text[0]) && text[1] == ':') return true;
   return !text.empty() && (text[0] == '\\' || text[0] == '/');
 }
 

@@ -20,8 +20,9 @@ const FormSpec& about_form();
 
 // The address that the home-page button opens.  home_page is the build's
 // setting: a web address (anything with a scheme, such as "https:" or
-// "file:") or an absolute path is used as it is; a plain file name or a
-// relative path names a file beside the program, in app_folder.
+// "file:") or a path on a drive ("C:\\page.html", "C:page.html") or from a
+// root is used as it is; a plain file name or a relative path names a file
+// beside the program, in app_folder.
 std::string home_page_address(std::string_view home_page, std::string_view app_folder);
 
 }  // namespace fizzlet

@@ -70,6 +70,13 @@ TEST(SoftwareSurface, RasterOperationsAreExact) {
   EXPECT_EQ(all(strip), (std::vector<std::uint32_t>{1, 3, 6, 12, 24}));
   strip.bit_blt(1, 0, 4, 1, strip, 0, 0, RasterOp::src_copy);
   EXPECT_EQ(all(strip), (std::vector<std::uint32_t>{1, 1, 3, 6, 12}));
+  // The same down and up a column: the rows go in the order that reads each first.
+  SoftwareSurface column(1, 5);
+  for (int y = 0; y < 5; ++y) column.set_pixel(0, y, 1u << y);
+  column.bit_blt(0, 1, 1, 4, column, 0, 0, RasterOp::src_copy);
+  EXPECT_EQ(all(column), (std::vector<std::uint32_t>{1, 1, 2, 4, 8}));
+  column.bit_blt(0, 0, 1, 4, column, 0, 1, RasterOp::src_copy);
+  EXPECT_EQ(all(column), (std::vector<std::uint32_t>{1, 2, 4, 8, 8}));
 
   // A 1-bit picture becomes black and white whatever its palette says.
   DibImage mono{2, 1, 1, false, {0x000000u, 0x808080u}, {0, 1}, {0x000000u, 0x808080u}};

@@ -80,6 +80,9 @@ TEST(ConfigurationControls, ShowTheSettingsAndSaveThemBack) {
   settings.pop_chance = 0;
   settings.audio_on = "0";
   EXPECT_EQ(controls_from_settings(settings), (ConfigurationControls{100, 1, false}));
+  settings.total_fizzlet = 0;
+  settings.pop_chance = 51;
+  EXPECT_EQ(controls_from_settings(settings), (ConfigurationControls{1, 50, false}));
 
   MemoryStore store;
   settings.password_plain = "KEEP";
@@ -132,7 +135,8 @@ TEST(AboutHomePage, FileNamesAreBesideTheProgramAddressesAsTheyAre) {
   EXPECT_EQ(home_page_address("fizzlet.html", folder), folder + "fizzlet.html");
   EXPECT_EQ(home_page_address("docs\\index.html", folder), folder + "docs\\index.html");
   for (const char* as_is : {"https://example.org/fizzlet", "file:///C:/fizzlet.html",
-                            "D:\\pages\\fizzlet.html", "\\\\server\\share\\fizzlet.html", ""}) {
+                            "D:\\pages\\fizzlet.html", "\\\\server\\share\\fizzlet.html", "",
+                            "C:page.html" /* on drive C, never beside the program */}) {
     EXPECT_EQ(home_page_address(as_is, folder), as_is);
   }
 }

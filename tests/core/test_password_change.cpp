@@ -16,11 +16,14 @@ namespace {
 
 // A small US layout as the window system describes it: letters and digits
 // on their own keys, "!" and "@" shifted on the digit keys 1 and 2, "^" on a
-// dead key, nothing for the other bytes (such as 0xE9, e acute).
+// dead key, "`" shifted on a dead key whose own character is the acute accent
+// (0xB4, as on a German layout), nothing for the other bytes (such as 0xE9,
+// e acute).
 class FakeUsLayout final : public KeyboardLayout {
  public:
   static constexpr unsigned kShift = 0x100;
   static constexpr unsigned kDeadKey = 0xDC;
+  static constexpr unsigned kAccentDeadKey = 0xDD;
   static constexpr unsigned kKeyWithoutCharacter = 0x70;  // a function key
 
   std::int16_t key_for_character(unsigned char c) const override {
@@ -30,12 +33,14 @@ class FakeUsLayout final : public KeyboardLayout {
     if (c == '!') return static_cast<std::int16_t>(kShift | '1');
     if (c == '@') return static_cast<std::int16_t>(kShift | '2');
     if (c == '^') return static_cast<std::int16_t>(kShift | kDeadKey);
+    if (c == '`') return static_cast<std::int16_t>(kShift | kAccentDeadKey);
     if (c == '~') return static_cast<std::int16_t>(kKeyWithoutCharacter);
     return -1;
   }
   std::uint32_t unshifted_character(unsigned key) const override {
     if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) return key;
     if (key == kDeadKey) return 0x80000000u | '^';
+    if (key == kAccentDeadKey) return 0x80000000u | 0xB4u;
     return 0;
   }
 };
@@ -45,6 +50,7 @@ TEST(PasswordChangeMapping, GivesTheUnshiftedCharacterOfEachKey) {
   EXPECT_EQ(map_to_key_characters("aBc", layout), "ABC");
   EXPECT_EQ(map_to_key_characters("Pop!42@", layout), "POP1422");
   EXPECT_EQ(map_to_key_characters("^", layout), "^") << "a dead key gives its own character";
+  EXPECT_EQ(map_to_key_characters("`", layout), "\xB4") << "the dead key's own, not the typed one";
   // No key types it, or its key types nothing: kept as it is, not turned
   // into a stray code.
   EXPECT_EQ(map_to_key_characters("caf\xE9~", layout), "CAF\xE9~");

@@ -18,6 +18,7 @@ TEST(PasswordCompare, IgnoresLetterCaseAndNothingElse) {
   EXPECT_FALSE(password_matches("[", "{"));
   // Western letters beyond ASCII fold too; signs with a 0x20 distance do not.
   EXPECT_TRUE(password_matches("\xE9t\xE9", "\xC9T\xC9"));   // e acute
+  EXPECT_EQ(upper_case("\xE0\xFE"), "\xC0\xDE");               // both ends: a grave, thorn
   EXPECT_TRUE(password_matches("\x9A\xFF", "\x8A\x9F"));     // s caron, y diaeresis
   EXPECT_FALSE(password_matches("\xF7", "\xD7"));            // division vs multiplication sign
   EXPECT_FALSE(password_matches("\xDF", "SS"));              // sharp s stays itself

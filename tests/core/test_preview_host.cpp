@@ -47,6 +47,8 @@ TEST(PreviewHost, EndsAtTheFirstTickAfterTheWindowGoesOrACloseRequest) {
 
 TEST(PreviewHost, AHandleOfNoWindowGetsNoPictureAndEndsAtTheFirstTick) {
   PreviewHost host;
+  EXPECT_EQ(host.on_watch_tick(watching(false, {}, {})), TickAction::none) << "before on_load";
+  EXPECT_EQ(host.state(), PreviewState::loaded);
   EXPECT_FALSE(host.on_load(false)) << "the picture must not go to the desktop";
   EXPECT_EQ(host.state(), PreviewState::attached);
   EXPECT_EQ(host.on_watch_tick(watching(false, {}, {})), TickAction::unload);
