@@ -722,12 +722,11 @@ wine_logged_saver_up() {
 }
 
 # --- The frame log (FIZZLET_FRAME_LOG) -----------------------------------------
-# Both savers write "f <ms>" at the start of every frame, now and then
-# "r <frame> <ms> <figures...>", and "e <ms> <what>" for start-up steps and
-# events.  Once the first frame is shown the native saver writes "presented
-# <ms> <unix ms> <ms since the process started>", the Windows saver "first
-# <ms since the process was created> <unix ms> <ms>".  Every reading of the
-# log is here.
+# Both savers write the same lines (src/saver/frame_log.h): "f <ms>" at the
+# start of every frame, now and then "r <frame> <ms> <name> <value>...",
+# "e <ms> <what>" for start-up steps and events, and once the first frame is
+# shown "presented <ms> <unix ms> <ms since the process started>".  Every
+# reading of the log is here.
 
 # frame_periods LOG FROM TO: the count, mean, median, 99th percentile,
 # minimum and maximum of the periods between the frame starts logged in
@@ -745,16 +744,19 @@ frame_periods() {
 
 # The last resource sample of the Windows saver's log: GDI objects, handles
 # and private bytes, as the program sees them.
-frame_resources() { awk '$1 == "r" {g = $4; h = $5; b = $6} END {print g + 0, h + 0, b + 0}' "$1"; }
+frame_resources() {
+  awk '$1 == "r" {for (i = 4; i < NF; i += 2) v[$i] = $(i + 1)}
+    END {print v["gdi_objects"] + 0, v["handles"] + 0, v["private_bytes"] + 0}' "$1"
+}
 
 # frame_startup LOG LAUNCHED_MS: the Windows saver's start-up steps and its
 # first presented frame, in ms since its process was created.
 frame_startup() {
   awk -v launched="$2" '
     $1 == "e" && !done {steps[++n] = $2; $1 = $2 = ""; names[n] = substr($0, 3)}
-    ($1 == "first" || $1 == "presented") && !done {
+    $1 == "presented" && !done {
       done = 1
-      if ($1 == "first") { age = $2; ms = $4 } else { age = $4; ms = $2 }
+      age = $4; ms = $2
       printf "start-up (ms since the process was created):"
       for (i = 1; i <= n; i++) printf " %s %d,", names[i], steps[i] - (ms - age)
       printf " first frame presented %d; wine was started %d ms before that\n", age, $3 - launched

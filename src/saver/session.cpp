@@ -43,8 +43,8 @@ SaverSession::SaverSession(SaverHost& host, Settings& settings, SaverKeep& keep,
   flags_.preview_mode = options_.preview_mode;
 }
 
-void SaverSession::load() {
-  note("load");
+void SaverSession::start_run() {
+  note("run started");
   running_ = true;
   unload_guard_ = true;
   flags_.activity_threshold = kActivityThreshold;
@@ -57,7 +57,7 @@ void SaverSession::load() {
 bool SaverSession::first_activation() {
   if (activated_) return false;
   activated_ = true;
-  note("activate");
+  note("activated");
   return true;
 }
 
@@ -91,11 +91,11 @@ void SaverSession::run() {
   std::snprintf(text, sizeof text, "loop ended: saver_running %d, exit_requested %d",
                 running_ ? 1 : 0, flags_.exit_requested ? 1 : 0);
   note(text);
-  // The end steps: the loop unloads the window itself, now without refusal.
+  // The end steps: the loop ends the run itself, now without refusal.
   unload_guard_ = false;
 }
 
-bool SaverSession::unload() {
+bool SaverSession::end_run() {
   host_.music().music_off(settings_);
   host_.set_cursor_visible(true);
   host_.set_system_saver_running(false);

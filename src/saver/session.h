@@ -6,11 +6,11 @@
 // program) fills in SaverHost with its window system's calls and tells the
 // session what happens to its window:
 //
-//   host makes its window          session.load()
+//   host makes its window          session.start_run()
 //   the window first shows         session.first_activation(), then
 //                                  session.set_up(window rectangle), then
 //                                  session.run() until the saver ends
-//   the window is closed           session.unload(): true when it may go
+//   the window is closed           session.end_run(): true when it may go
 //   input                          key_typed, pointer_moved,
 //   keyboard_close_allowed the window changes size        resized(); it lost
 //   its picture: redraw() the window or program goes     stop()
@@ -128,9 +128,9 @@ class SaverSession final : private FrameHost {
   SaverSession(SaverHost& host, Settings& settings, SaverKeep& keep, const DibImage* sprite_sheet,
                const DibImage* mask_sheet, SessionOptions options);
 
-  // The window has loaded: the saver runs, the music list is ready, the
+  // The window exists: the saver runs, the music list is ready, the
   // cursor hides.
-  void load();
+  void start_run();
   // True the first time only: the set-up and the loop run once per load.
   bool first_activation();
   // The set-up for a window covering window (desktop coordinates): fresh
@@ -138,12 +138,12 @@ class SaverSession final : private FrameHost {
   // a full repaint at the end of the first frame.  False, with the reason in
   // error(), when the screen cannot be made.
   bool set_up(const PixelRect& window);
-  // The frame loop until the saver ends; afterwards the window may unload.
+  // The frame loop until the saver ends; afterwards the window may go.
   void run();
-  // The window is to unload: the music stops, the cursor shows, the saver
-  // no longer runs.  True when the window may go (not while the loop runs:
-  // it stops at its next check and unloads the window itself).
-  bool unload();
+  // The run ends: the music stops, the cursor shows, the saver no longer
+  // runs.  True when the window may go (not while the loop runs: it stops at
+  // its next check and ends the run itself).
+  bool end_run();
 
   // A key that types a character: enough activity on its own.
   void key_typed(std::string_view what);

@@ -118,10 +118,10 @@ TEST(SaverMusic, PlaysFromTheProgramFolderFollowsTheDeviceModeAndStopsWhenAllAre
   Settings on;
   on.audio_on = "1";
   {
-    SaverMusic music;
-    music.init_music(window);
+    SaverMusic music(folder.path(), window);
+    music.init_music(on);
     EXPECT_FALSE(KillTimer(window, kMusicStatusTimerId)) << "no status timer before a piece";
-    music.handle_music(on, folder.path());
+    music.handle_music(on);
     EXPECT_TRUE(music.music().music_playing());
     EXPECT_TRUE(alias_open());
     EXPECT_TRUE(KillTimer(window, kMusicStatusTimerId)) << "the status timer runs with a piece";
@@ -139,7 +139,7 @@ TEST(SaverMusic, PlaysFromTheProgramFolderFollowsTheDeviceModeAndStopsWhenAllAre
     mciSendStringA("close fizzlet_music", nullptr, 0, nullptr);
     EXPECT_TRUE(music.handle_message(WM_TIMER, kMusicStatusTimerId, 0));
     EXPECT_FALSE(music.music().music_playing());
-    music.handle_music(on, folder.path());
+    music.handle_music(on);
     EXPECT_EQ(music.music().music_index(), first % 10 + 1);
     EXPECT_TRUE(music.music().music_playing());
 
@@ -151,9 +151,9 @@ TEST(SaverMusic, PlaysFromTheProgramFolderFollowsTheDeviceModeAndStopsWhenAllAre
     EXPECT_FALSE(alias_open());
   }
   {
-    SaverMusic music;
-    music.init_music(window);
-    for (int frame = 0; frame < 30; ++frame) music.handle_music(on, folder.path() + "missing\\");
+    SaverMusic music(folder.path() + "missing\\", window);
+    music.init_music(on);
+    for (int frame = 0; frame < 30; ++frame) music.handle_music(on);
     EXPECT_TRUE(music.music().gave_up());
     EXPECT_FALSE(music.music().music_playing());
     EXPECT_FALSE(alias_open());
@@ -185,10 +185,10 @@ TEST(SaverMusic, SkipsBrokenPiecesAndPlaysTheNextGoodOne) {
   Settings on;
   on.audio_on = "1";
   {
-    SaverMusic music;
-    music.init_music(window);
+    SaverMusic music(folder.path(), window);
+    music.init_music(on);
     for (int frame = 0; frame < 10 && !music.music().music_playing(); ++frame) {
-      music.handle_music(on, folder.path());
+      music.handle_music(on);
     }
     EXPECT_TRUE(music.music().music_playing());
     EXPECT_EQ(music.music().music_index(), kGoodDigit) << "slot 7 holds FZLMUS7.MID";
@@ -213,10 +213,10 @@ TEST(SaverMusic, WithMusicOffNoCommandReachesTheDeviceNotEvenAtUnload) {
   Settings off;
   off.audio_on = "0";
   {
-    SaverMusic music;
-    music.init_music(window);
+    SaverMusic music(folder.path(), window);
+    music.init_music(off);
     for (int frame = 0; frame < 30; ++frame) {
-      music.handle_music(off, folder.path());
+      music.handle_music(off);
       music.handle_message(WM_TIMER, kMusicStatusTimerId, 0);
     }
     EXPECT_FALSE(music.music().music_playing());

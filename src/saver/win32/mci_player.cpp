@@ -2,8 +2,7 @@
 
 #include <mmsystem.h>
 
-#include <chrono>
-#include <random>
+#include <utility>
 
 namespace fizzlet::win32 {
 
@@ -35,8 +34,7 @@ void MciPlayer::close() {
 bool MciPlayer::open(const std::string& path) {
   if (path.find('"') != std::string::npos) return false;  // cannot be quoted
   may_be_open_ = true;
-  const MCIERROR error =
-      send("open \"" + path + "\" type sequencer alias " + kAlias);
+  const MCIERROR error = send("open \"" + path + "\" type sequencer alias " + kAlias);
   is_open_ = error == 0;
   return is_open_;
 }
@@ -60,22 +58,22 @@ PlayerMode MciPlayer::mode() {
 
 UINT MciPlayer::device_id() const { return is_open_ ? mciGetDeviceIDA(kAlias) : 0; }
 
-SaverMusic::SaverMusic() : music_(player_) {}
+SaverMusic::SaverMusic(std::string folder, HWND window)
+    : folder_(std::move(folder)), music_(player_) {
+  attach(window);
+}
 
 SaverMusic::~SaverMusic() { stop_timer(); }
 
-void SaverMusic::init_music(HWND window) {
+void SaverMusic::attach(HWND window) {
   window_ = window;
   player_.set_notify_window(window);
-  const auto seed = static_cast<std::uint32_t>(
-      std::chrono::steady_clock::now().time_since_epoch().count());
-  std::mt19937 generator(seed);
-  std::uniform_real_distribution<double> unit(0.0, 1.0);
-  music_.init_music([&] { return unit(generator); });
 }
 
-void SaverMusic::handle_music(const Settings& settings, const std::string& app_folder) {
-  music_.handle_music(settings, app_folder);
+void SaverMusic::init_music(const Settings&) { music_.init_music_at_random(); }
+
+void SaverMusic::handle_music(const Settings& settings) {
+  music_.handle_music(settings, folder_);
   if (music_.music_playing() && !music_.switched_off()) start_timer();
 }
 

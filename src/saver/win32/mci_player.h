@@ -3,13 +3,13 @@
 // and SaverMusic, which ties the portable music sequencing to the saver
 // window.
 //
-// Integration in the saver window (all on the window's thread):
-//   SaverMusic music_;                          member of the window's state
-//   run starts:  music_.init_music(hwnd);       picks the random start
-//   each frame:  music_.handle_music(settings, process.app_folder);
-//                                               starts the status timer on hwnd
-//                                               with the first piece
-//   run ends:    music_.music_off(settings);    closes the device, stops the timer
+// The saver session drives it (all on the window's thread):
+//   SaverMusic music_(process.app_folder);      member of the window's state
+//   music_.attach(hwnd)                         once the window exists
+//   init_music(settings)                        picks the random start
+//   handle_music(settings)                      each frame; starts the status
+//                                               timer on hwnd with the first piece
+//   music_off(settings)                         closes the device, stops the timer
 //   window procedure: if (music_.handle_message(msg, wparam, lparam)) return 0;
 //                     (takes MM_MCINOTIFY and the WM_TIMER with kMusicStatusTimerId)
 //
@@ -59,17 +59,20 @@ class MciPlayer final : public MusicPlayer {
   bool may_be_open_ = false;
 };
 
-// The saver window's music: player, sequencing and status timer.
-class SaverMusic {
+// The saver window's music: player, sequencing and status timer.  The pieces
+// are in folder (with its trailing backslash).
+class SaverMusic final : public SaverMusicControl {
  public:
-  SaverMusic();
-  ~SaverMusic();
+  explicit SaverMusic(std::string folder, HWND window = nullptr);
+  ~SaverMusic() override;
   SaverMusic(const SaverMusic&) = delete;
   SaverMusic& operator=(const SaverMusic&) = delete;
 
-  void init_music(HWND window);
-  void handle_music(const Settings& settings, const std::string& app_folder);
-  void music_off(const Settings& settings);
+  // The window that gets the player's notifications and the status timer.
+  void attach(HWND window);
+  void init_music(const Settings& settings) override;
+  void handle_music(const Settings& settings) override;
+  void music_off(const Settings& settings) override;
   // Returns true when the message belonged to the music (and was handled).
   bool handle_message(UINT message, WPARAM wparam, LPARAM lparam);
   const Music& music() const { return music_; }
@@ -78,6 +81,7 @@ class SaverMusic {
   void start_timer();
   void stop_timer();
 
+  std::string folder_;
   MciPlayer player_;
   Music music_;
   HWND window_ = nullptr;

@@ -1,13 +1,13 @@
 #pragma once
-// The full-screen saver window.
+// The full-screen saver window: the saver session (saver/session.h) over a
+// window of the Windows window system.
 
 #include <windows.h>
 
 #include <functional>
 #include <memory>
 
-#include "saver/animation.h"
-#include "saver/frame_loop.h"
+#include "saver/session.h"
 #include "settings/settings.h"
 #include "startup/process.h"
 
@@ -40,19 +40,14 @@ using PasswordPromptFactory = std::function<std::unique_ptr<PasswordPrompt>(Save
 // animation of its own (mirrored monitors share one).
 //
 // What the saver keeps from one showing of its window to the next in the
-// same process: the activity window's frame count and every monitor's
-// kernel table (a second Preview resumes each slot's roll where it was).
-// The caller keeps it for as long as the process runs.
-struct SaverKeep {
-  ActivityWindow activity_window;
-  SaverScene scene;
-};
+// same process (SaverKeep, saver/session.h): the caller keeps it for as long
+// as the process runs.
 void show_screensaver(ProcessValues& process, Settings& settings, SettingsStore& store,
                       bool preview_mode, SaverKeep& state,
                       const PasswordPromptFactory& password_prompt = {});
 
 // Appends "e <ms> <text>" to the frame log when FIZZLET_FRAME_LOG names one
-// (a measuring and diagnosing aid; nothing otherwise).
+// (saver/frame_log.h; nothing otherwise).
 void note_in_frame_log(const char* text);
 
 }  // namespace fizzlet::win32

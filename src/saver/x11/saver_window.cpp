@@ -112,13 +112,13 @@ class SaverWindow final : public SaverHost {
       std::fprintf(stderr, "fizzlet: %s\n", error.c_str());
       return kExitCannotRun;
     }
-    session_.load();
+    session_.start_run();
     if (own_window_) show_and_grab();
     session_.first_activation();
     const bool set_up = session_.set_up({0, 0, width_, height_});
     if (set_up) session_.run();
     if (!session_.error().empty()) std::fprintf(stderr, "fizzlet: %s\n", session_.error().c_str());
-    session_.unload();
+    session_.end_run();
     release();
     return set_up ? kExitDone : kExitCannotRun;
   }

@@ -142,4 +142,37 @@ int run_message_loop() {
   return static_cast<int>(message.wParam);
 }
 
+namespace {
+
+// Adds one monitor's rectangle to the list, the primary one first.
+BOOL CALLBACK add_monitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+  MONITORINFO info{};
+  info.cbSize = sizeof(info);
+  if (!GetMonitorInfoA(monitor, &info)) return TRUE;
+  const RECT& r = info.rcMonitor;
+  auto& rects = *reinterpret_cast<std::vector<PixelRect>*>(list);
+  const PixelRect rect{r.left, r.top, r.right - r.left, r.bottom - r.top};
+  if ((info.dwFlags & MONITORINFOF_PRIMARY) != 0) {
+    rects.insert(rects.begin(), rect);
+  } else {
+    rects.push_back(rect);
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+PixelRect virtual_screen() {
+  PixelRect r{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+              GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+  if (r.empty()) r = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  return r;
+}
+
+std::vector<PixelRect> list_monitors() {
+  std::vector<PixelRect> monitors;
+  EnumDisplayMonitors(nullptr, nullptr, &add_monitor, reinterpret_cast<LPARAM>(&monitors));
+  return monitors;
+}
+
 }  // namespace fizzlet::win32

@@ -5,6 +5,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "geometry/pixel_rect.h"
 
 namespace fizzlet::win32 {
 
@@ -47,5 +50,11 @@ void unregister_modeless_dialog(HWND dialog);
 // Processes messages until WM_QUIT and returns its exit code.  For the modes
 // whose process lives as long as its window.
 int run_message_loop();
+
+// The rectangle of the whole virtual screen (every monitor), in desktop
+// coordinates; the primary screen where the system reports none.
+PixelRect virtual_screen();
+// Every monitor's rectangle in desktop coordinates, the primary one first.
+std::vector<PixelRect> list_monitors();
 
 }  // namespace fizzlet::win32
