@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Music through FluidSynth, written to a file instead of a sound device: a few
 # seconds of the saver give seconds of non-silent audio.  Without a SoundFont,
-# with a corrupt one, or without the pieces, the saver runs silently, says
-# why in one line (and nothing else), and still ends on a key with status 0.
+# with a corrupt one, without the pieces or with broken ones, the saver runs
+# silently, says why in one line (and nothing else), and still ends on a key
+# with status 0.
 set -u
 # shellcheck source=tools/lib.sh
 . "$(dirname "$0")/../../tools/lib.sh"
@@ -62,4 +63,13 @@ cp "$FIZZLET" "$WORK_DIR/bare/bin/fizzlet"
 FIZZLET="$WORK_DIR/bare/bin/fizzlet" FIZZLET_AUDIO_FILE="$WORK_DIR/none.wav" \
   x11_start -music -soundfont "$soundfont" -pop-chance 1
 check_silent "missing pieces" "none of the pieces (FZLMUS1.MID to FZLMUS0.MID)"
+
+# Pieces that do not parse (cut to 30 bytes): each fails once, then the music gives up.
+for piece in "$(dirname "$FIZZLET")"/FZLMUS?.MID; do
+  head -c 30 "$piece" >"$WORK_DIR/bare/bin/$(basename "$piece")"
+done
+FIZZLET="$WORK_DIR/bare/bin/fizzlet" FIZZLET_AUDIO_FILE="$WORK_DIR/none.wav" \
+  x11_start -music -soundfont "$soundfont" -pop-chance 1
+wait_line "$WORK_DIR/saver.err" "gave up" 60 >/dev/null || fail "broken pieces: the music never gave up"
+check_silent "broken pieces" "none of the pieces in .* could be played; gave up"
 pass
