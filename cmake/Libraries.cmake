@@ -1,8 +1,10 @@
 # One library per folder: the portable core of a subsystem is
-# fizzlet_<subsystem> (src/<subsystem>/*.cpp), its Windows layer
-# fizzlet_<subsystem>_win32 (win32/), its X11 layer fizzlet_<subsystem>_x11
-# (x11/).  Each links only the libraries below it; the entry points (src/app)
-# sit above all of them and are the only code that knows every window.
+# fizzlet_<subsystem> (src/<subsystem>/*.cpp); each of its layers is in a
+# folder named after what it needs: fizzlet_<subsystem>_win32 (win32/), _x11
+# (x11/), _posix (posix/, what every POSIX host shares), _fluidsynth
+# (fluidsynth/, the Linux hosts' music player).  Each links only the
+# libraries below it; the entry points (src/app) sit above all of them and
+# are the only code that knows every window.
 #
 # The build holds every library to that: each is also linked whole into a
 # small check program, <library>_links, together with nothing but what the

@@ -27,7 +27,7 @@
 #include "saver/dib.h"
 #include "saver/frame_log.h"
 #include "saver/frame_loop.h"
-#include "saver/music.h"
+#include "music/music.h"
 #include "saver/saver_flags.h"
 #include "saver/screen_areas.h"
 #include "saver/software_surface.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "saver/music.h"
+#include "music/music.h"
 
 namespace fizzlet {
 namespace {

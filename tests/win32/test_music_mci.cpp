@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "saver/win32/mci_player.h"
+#include "music/win32/mci_player.h"
 
 namespace fizzlet::win32 {
 namespace {

@@ -14,7 +14,7 @@
 #include "resource_ids.h"
 #include "saver/compositor.h"
 #include "saver/session.h"
-#include "saver/win32/mci_player.h"
+#include "music/win32/mci_player.h"
 #include "saver/win32/process_figures.h"
 #include "startup/win32/system_utils.h"
 

@@ -4,21 +4,17 @@
 // (after Xlib.h)
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/signalfd.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
 #include <memory>
 #include <optional>
 
+#include "music/fluidsynth/fluid_music.h"
 #include "saver/compositor.h"
+#include "saver/posix/process_figures.h"
+#include "saver/posix/signal_watch.h"
 #include "saver/session.h"
-#include "saver/x11/fluid_music.h"
 #include "saver/x11/image_screen.h"
 #include "saver/x11/sheet_images.h"
 #include "saver/x11/xlib.h"
@@ -31,55 +27,11 @@ namespace {
 constexpr int kGrabAttempts = 20;
 constexpr int kGrabRetryMs = 50;
 
-std::uint32_t steady_ms() {
-  const auto now = std::chrono::steady_clock::now().time_since_epoch();
-  return static_cast<std::uint32_t>(
-      std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
-}
-
 std::string hex_id(std::uint64_t id) {
   char text[32];
   std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(id));
   return text;
 }
-
-// SIGTERM (the xscreensaver daemon ending a saver), SIGINT and SIGHUP, read
-// from a descriptor that the frame wait watches, instead of interrupting
-// whatever runs.  The signals are blocked in every thread started after this
-// (the music's), so only the descriptor sees them.
-class SignalWatch {
- public:
-  SignalWatch() {
-    sigemptyset(&set_);
-    sigaddset(&set_, SIGTERM);
-    sigaddset(&set_, SIGINT);
-    sigaddset(&set_, SIGHUP);
-    pthread_sigmask(SIG_BLOCK, &set_, &previous_);
-    fd_ = signalfd(-1, &set_, SFD_NONBLOCK | SFD_CLOEXEC);
-  }
-  ~SignalWatch() {
-    if (fd_ >= 0) close(fd_);
-    // A signal that came in after the last look is still pending: it ends
-    // the process when unblocked, as it would have done anyway.
-    pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
-  }
-  SignalWatch(const SignalWatch&) = delete;
-  SignalWatch& operator=(const SignalWatch&) = delete;
-
-  int fd() const { return fd_; }
-  bool caught() {
-    signalfd_siginfo info{};
-    bool any = false;
-    while (fd_ >= 0 && read(fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info))
-      any = true;
-    return any;
-  }
-
- private:
-  sigset_t set_{};
-  sigset_t previous_{};
-  int fd_ = -1;
-};
 
 struct Sheets {
   DibImage sprite;
@@ -98,8 +50,8 @@ std::optional<Sheets> decode_sheets() {
 // and keyboard grabs; the session does the rest.
 class SaverWindow final : public SaverHost {
  public:
-  SaverWindow(Display* display, const SaverTarget& options, Settings& settings, SaverMusic& music,
-              const Sheets& sheets)
+  SaverWindow(Display* display, const SaverTarget& options, Settings& settings,
+              fluidsynth::SaverMusic& music, const Sheets& sheets)
       : display_(display),
         options_(options),
         music_(music),
@@ -141,7 +93,7 @@ class SaverWindow final : public SaverHost {
   void begin_drawing() override { screen_->prepare_to_draw(); }
   void end_drawing() override { screen_->end_batch(); }
   void wait_until_shown() override { XSync(display_, False); }
-  std::uint32_t read_time_ms() override { return steady_ms(); }
+  std::uint32_t read_time_ms() override { return posix::steady_ms(); }
   void process_pending_events() override {
     if (signals_.caught()) session_.stop();
     while (XPending(display_) > 0) {
@@ -158,23 +110,14 @@ class SaverWindow final : public SaverHost {
   void wait_for_events(std::uint32_t timeout_ms) override {
     XFlush(display_);
     if (XEventsQueued(display_, QueuedAlready) > 0) return;
-    pollfd watched[] = {{ConnectionNumber(display_), POLLIN, 0}, {signals_.fd(), POLLIN, 0}};
-    poll(watched, 2, static_cast<int>(timeout_ms));
+    posix::wait_for_input({ConnectionNumber(display_), signals_.fd()}, timeout_ms);
   }
   SaverMusicControl& music() override { return music_; }
   // The saver's own window has an empty cursor from its creation; another
   // program's window keeps the cursor its owner gave it.
   void set_cursor_visible(bool) override {}
-  SeedValues seed_values() override {
-    return {static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()),
-            static_cast<std::uint64_t>(getpid())};
-  }
-  ResourceSample resource_sample() override {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0, resident = 0;
-    statm >> pages >> resident;
-    return {{"resident_kB", static_cast<std::uint64_t>(resident * (sysconf(_SC_PAGESIZE) / 1024))}};
-  }
+  SeedValues seed_values() override { return posix::process_seed_values(); }
+  ResourceSample resource_sample() override { return posix::process_figures(); }
 
  private:
   // Finds or makes the window to draw in; false with the reason in error.
@@ -274,7 +217,7 @@ class SaverWindow final : public SaverHost {
   static bool retry_grab(Grab grab) {
     for (int attempt = 0; attempt < kGrabAttempts; ++attempt) {
       if (grab() == GrabSuccess) return true;
-      poll(nullptr, 0, kGrabRetryMs);
+      posix::wait_for_input({}, kGrabRetryMs);
     }
     return false;
   }
@@ -335,8 +278,8 @@ class SaverWindow final : public SaverHost {
 
   Display* display_;
   const SaverTarget& options_;
-  SaverMusic& music_;
-  SignalWatch signals_;
+  fluidsynth::SaverMusic& music_;
+  posix::SignalWatch signals_;
   SaverKeep keep_;
   SaverSession session_;
   std::unique_ptr<ImageScreen> screen_;
@@ -367,7 +310,7 @@ int run_saver(const SaverTarget& options, Settings& settings) {
     return kExitCannotRun;
   }
   install_x_error_handlers();
-  SaverMusic music(options.soundfont);
+  fluidsynth::SaverMusic music(options.soundfont);
   SaverWindow window(display.get(), options, settings, music, *sheets);
   return window.run();
 }

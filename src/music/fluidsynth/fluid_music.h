@@ -1,8 +1,8 @@
 #pragma once
-// The X11 saver's music: the portable sequencing of the ten pieces (Music)
-// over a FluidSynth player that renders them with a General MIDI SoundFont
-// through the desktop's sound server (PulseAudio, which PipeWire also
-// serves, else ALSA).
+// The native saver's music (any Linux host: X11, Wayland): the portable
+// sequencing of the ten pieces (Music) over a FluidSynth player that renders
+// them with a General MIDI SoundFont through the desktop's sound server
+// (PulseAudio, which PipeWire also serves, else ALSA).
 //
 // The saver session drives it (all on its one thread):
 //   init_music(settings)    random start; with music on, finds the pieces
@@ -23,10 +23,10 @@
 #include <memory>
 #include <string>
 
-#include "saver/music.h"
+#include "music/music.h"
 #include "settings/settings.h"
 
-namespace fizzlet::x11 {
+namespace fizzlet::fluidsynth {
 
 // Set to a file name (.wav), the music is written to that file instead of a
 // sound device (in real time, as it would play).
@@ -87,4 +87,4 @@ class SaverMusic final : public SaverMusicControl {
   bool silent_ = false;
 };
 
-}  // namespace fizzlet::x11
+}  // namespace fizzlet::fluidsynth

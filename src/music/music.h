@@ -1,8 +1,9 @@
 #pragma once
 // Background music: the list of the ten pieces, the choice of the next one and
-// the commands given to the MIDI player.  Portable; each host has its player:
-// MCI on Windows (win32/mci_player.h), FluidSynth on X11 (x11/fluid_music.h),
-// each behind a SaverMusicControl that the saver session drives.
+// the commands given to the MIDI player.  Portable; each host links a player
+// library: MCI on Windows (music/win32/mci_player.h), FluidSynth on the Linux
+// hosts (music/fluidsynth/fluid_music.h), each behind a SaverMusicControl
+// that the saver session drives.
 //
 // How the saver session drives it:
 //   init_music()            once when the window loads

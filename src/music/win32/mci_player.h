@@ -25,7 +25,7 @@
 
 #include <string>
 
-#include "saver/music.h"
+#include "music/music.h"
 #include "settings/settings.h"
 
 namespace fizzlet::win32 {

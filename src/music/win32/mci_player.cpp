@@ -1,4 +1,4 @@
-#include "saver/win32/mci_player.h"
+#include "music/win32/mci_player.h"
 
 #include <mmsystem.h>
 

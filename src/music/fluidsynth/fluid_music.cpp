@@ -1,4 +1,4 @@
-#include "saver/x11/fluid_music.h"
+#include "music/fluidsynth/fluid_music.h"
 
 #include <dlfcn.h>
 #include <fluidsynth.h>
@@ -14,7 +14,7 @@
 #include <system_error>
 #include <vector>
 
-namespace fizzlet::x11 {
+namespace fizzlet::fluidsynth {
 
 namespace {
 
@@ -391,4 +391,4 @@ void SaverMusic::silent(const std::string& why) {
   std::fprintf(stderr, "fizzlet: playing no music: %s\n", why.c_str());
 }
 
-}  // namespace fizzlet::x11
+}  // namespace fizzlet::fluidsynth

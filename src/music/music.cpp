@@ -1,4 +1,4 @@
-#include "saver/music.h"
+#include "music/music.h"
 
 #include <chrono>
 #include <cmath>
