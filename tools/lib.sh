@@ -669,7 +669,7 @@ x11_end_with_key() {
 
 # figure_options "$@": the figures scripts' one option loop.  Sets the
 # variables a script gave its defaults: long, seconds, minutes, size,
-# kernels, pop, music (0 or 1).
+# kernels, pop, music and whole (0 or 1), runs.
 figure_options() {
   while [ $# -gt 0 ]; do
     case "$1" in
@@ -680,6 +680,8 @@ figure_options() {
       --kernels) kernels="$2"; shift ;;
       --pop) pop="$2"; shift ;;
       --music) music=1 ;;
+      --runs) runs="$2"; shift ;;
+      --whole) whole=1 ;;
       *) echo "unknown option $1" >&2; exit 2 ;;
     esac
     shift

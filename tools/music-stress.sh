@@ -12,28 +12,17 @@
 #
 # --whole plays the real pieces instead (a piece is playing when the saver
 # ends).  FIZZLET names the program (default: build/linux-asan, built here).
-set -uo pipefail
-cd "$(dirname "$0")/.." || exit 1
+set -euo pipefail
+cd "$(dirname "$0")/.."
+# shellcheck source=tools/lib.sh
+. tools/lib.sh
 
 runs=300 seconds=5 whole=0
-while [ $# -gt 0 ]; do
-  case "$1" in
-    --runs) runs="$2"; shift ;;
-    --seconds) seconds="$2"; shift ;;
-    --whole) whole=1 ;;
-    *) echo "unknown option $1" >&2; exit 2 ;;
-  esac
-  shift
-done
-
+figure_options "$@"
 if [ -z "${FIZZLET:-}" ]; then
-  cmake --preset linux-asan >/dev/null && cmake --build --preset linux-asan --target fizzlet >/dev/null ||
-    exit 1
-  FIZZLET="$PWD/build/linux-asan/bin/fizzlet"
+  build_preset linux-asan --target fizzlet >/dev/null
+  export FIZZLET="$PWD/build/linux-asan/bin/fizzlet"
 fi
-export FIZZLET
-# shellcheck source=lib.sh
-. tools/lib.sh
 x11_setup 640x480x24
 
 # A copy of the program with the pieces beside it, where it looks first.
@@ -57,21 +46,24 @@ for run in $(seq "$runs"); do
   FIZZLET_AUDIO_FILE="$WORK_DIR/music.wav" x11_start -root -music -count 10
   sleep "$seconds"
   sent=$(date +%s%N)
-  kill -TERM "$SAVER_PID" 2>/dev/null
+  kill -TERM "$SAVER_PID" 2>/dev/null || true
   if ! x11_wait_exit 30; then
-    kill -KILL "$SAVER_PID"
-    x11_wait_exit 5
+    kill -KILL "$SAVER_PID" 2>/dev/null || true
+    x11_wait_exit 5 || fail "the saver did not end after SIGKILL"
   fi
   ms=$((($(date +%s%N) - sent) / 1000000))
   total_ms=$((total_ms + ms))
-  [ "$ms" -gt "$longest_ms" ] && longest_ms=$ms
-  grep -q "gave up" "$WORK_DIR/saver.err" && gave_up=$((gave_up + 1))
+  if [ "$ms" -gt "$longest_ms" ]; then longest_ms=$ms; fi
+  if grep -q "gave up" "$WORK_DIR/saver.err"; then gave_up=$((gave_up + 1)); fi
   if grep -q "Sanitizer\|runtime error" "$WORK_DIR/saver.err" || [ "$SAVER_STATUS" -gt 128 ]; then
     crashes=$((crashes + 1))
-    [ "$crashes" = 1 ] && { echo "run $run, status $SAVER_STATUS:"; head -n 40 "$WORK_DIR/saver.err"; }
+    if [ "$crashes" = 1 ]; then
+      echo "run $run, status $SAVER_STATUS:"
+      head -n 40 "$WORK_DIR/saver.err"
+    fi
   elif [ "$SAVER_STATUS" -ne 0 ]; then
     other=$((other + 1))
   fi
-  [ $((run % 25)) = 0 ] && report "$run"
+  if [ $((run % 25)) = 0 ]; then report "$run"; fi
 done
-[ $((runs % 25)) = 0 ] || report "$runs"
+if [ $((runs % 25)) != 0 ]; then report "$runs"; fi
