@@ -14,18 +14,11 @@
 #include <system_error>
 #include <vector>
 
+#include "music/music_places.h"
+
 namespace fizzlet::fluidsynth {
 
 namespace {
-
-// Debian's General MIDI SoundFonts (fluid-soundfont-gm, timgm6mb-soundfont,
-// musescore-general-soundfont), after FluidSynth's own default.
-constexpr const char* kStandardSoundFonts[] = {
-    "/usr/share/sounds/sf2/default-GM.sf2",
-    "/usr/share/sounds/sf2/FluidR3_GM.sf2",
-    "/usr/share/sounds/sf2/TimGM6mb.sf2",
-    "/usr/share/sounds/sf3/default-GM.sf3",
-};
 
 // Sound servers in the order they are tried: PulseAudio (also what PipeWire
 // desktops offer), then ALSA's default device.
@@ -128,32 +121,16 @@ class QuietGlibLog {
   Handler previous_ = nullptr;
 };
 
-std::string join(const std::vector<std::string>& items) {
-  std::string text;
-  for (const auto& item : items) text += (text.empty() ? "" : ", ") + item;
-  return text;
-}
-
-// The folder that holds the pieces, with a trailing "/": the program's own
-// folder (a build tree) or, relative to it, the installed data folder.
-// Empty when neither holds any of them; searched then says where it looked.
-std::string find_music_folder(std::span<const std::string> pieces, std::string& searched) {
+// The pieces' folder: the program's own (a build tree) or, relative to it,
+// the installed data folder.
+MusicFolder find_pieces(std::span<const std::string> pieces) {
   std::error_code error;
   const auto program = std::filesystem::read_symlink("/proc/self/exe", error);
-  const auto own = program.parent_path();
-  const std::filesystem::path candidates[] = {own,
-                                              (own / FIZZLET_MUSIC_RELATIVE).lexically_normal()};
-  std::vector<std::string> looked;
-  for (const auto& folder : candidates) {
-    for (const auto& piece : pieces) {
-      if (!piece.empty() && std::filesystem::is_regular_file(folder / piece, error)) {
-        return folder.string() + "/";
-      }
-    }
-    looked.push_back(folder.string());
-  }
-  searched = join(looked);
-  return {};
+  const auto folders =
+      music_folder_candidates(program.parent_path().string(), FIZZLET_MUSIC_RELATIVE);
+  return find_music_folder(folders, pieces, [&](const std::string& path) {
+    return std::filesystem::is_regular_file(path, error);
+  });
 }
 
 }  // namespace
@@ -205,33 +182,20 @@ std::unique_ptr<Synthesizer> Synthesizer::open(const std::string& soundfont_opti
     return nullptr;
   }
 
-  std::vector<std::string> candidates;
-  if (!soundfont_option.empty()) {
-    candidates.push_back(soundfont_option);
-  } else {
-    char* fluid_default = nullptr;
-    if (f.fluid_settings_getstr_default(settings, "synth.default-soundfont", &fluid_default) ==
-            FLUID_OK &&
-        fluid_default != nullptr && *fluid_default != '\0') {
-      candidates.emplace_back(fluid_default);
-    }
-    candidates.insert(candidates.end(), std::begin(kStandardSoundFonts),
-                      std::end(kStandardSoundFonts));
-  }
-  std::string soundfont;
-  for (const auto& candidate : candidates) {
-    if (f.fluid_is_soundfont(candidate.c_str()) != 0) {
-      soundfont = candidate;
-      break;
-    }
-  }
-  if (soundfont.empty()) {
-    why = !soundfont_option.empty()
-              ? "\"" + soundfont_option + "\" is not a SoundFont that can be read"
-              : "no General MIDI SoundFont found (looked for " + join(candidates) +
-                    "); install fluid-soundfont-gm or timgm6mb-soundfont, or give -soundfont FILE";
+  char* fluid_default = nullptr;
+  const bool has_default = f.fluid_settings_getstr_default(settings, "synth.default-soundfont",
+                                                           &fluid_default) == FLUID_OK &&
+                           fluid_default != nullptr;
+  const auto candidates = soundfont_candidates(soundfont_option, has_default ? fluid_default : "");
+  const SoundFontChoice choice =
+      choose_soundfont(soundfont_option, candidates, [&](const std::string& candidate) {
+        return f.fluid_is_soundfont(candidate.c_str()) != 0;
+      });
+  if (choice.file.empty()) {
+    why = choice.why;
     return nullptr;
   }
+  const std::string& soundfont = choice.file;
 
   f.fluid_settings_setint(settings, "audio.period-size", kPeriodFrames);
   f.fluid_settings_setnum(settings, "synth.gain", kGain);
@@ -346,12 +310,10 @@ SaverMusic::~SaverMusic() = default;
 void SaverMusic::init_music(const Settings& settings) {
   music_.init_music_at_random();
   if (!audio_enabled(settings)) return;
-  const auto& pieces = music_.music_files();
-  std::string searched;
-  folder_ = find_music_folder(pieces, searched);
+  const MusicFolder found = find_pieces(music_.music_files());
+  folder_ = found.folder;
   if (folder_.empty()) {
-    silent("none of the pieces (" + pieces[1] + " to " +
-           pieces[static_cast<std::size_t>(music_.music_count())] + ") is in " + searched);
+    silent(found.why);
     return;
   }
   starting_ = std::async(std::launch::async, [soundfont = soundfont_] {
