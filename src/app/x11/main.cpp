@@ -44,15 +44,15 @@ int main(int argc, char** argv) {
   const fizzlet::SaverOptionsResult parsed = fizzlet::parse_saver_options(arguments, daemon_window);
   if (!parsed.ok()) {
     std::fprintf(stderr, "fizzlet: %s\n", parsed.error.c_str());
-    return fizzlet::x11::kExitBadArguments;
+    return fizzlet::kExitBadArguments;
   }
   switch (parsed.options.action) {
     case fizzlet::SaverAction::help:
       std::fwrite(fizzlet::saver_usage().data(), 1, fizzlet::saver_usage().size(), stdout);
-      return fizzlet::x11::kExitDone;
+      return fizzlet::kExitDone;
     case fizzlet::SaverAction::version:
       std::printf("fizzlet %s\n", FIZZLET_VERSION_TEXT);
-      return fizzlet::x11::kExitDone;
+      return fizzlet::kExitDone;
     case fizzlet::SaverAction::run:
       break;
   }

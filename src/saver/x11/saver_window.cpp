@@ -12,49 +12,26 @@
 
 #include "music/fluidsynth/fluid_music.h"
 #include "saver/compositor.h"
-#include "saver/posix/process_figures.h"
-#include "saver/posix/signal_watch.h"
+#include "saver/native_host.h"
+#include "saver/posix/posix_host.h"
+#include "saver/posix/sheet_images.h"
 #include "saver/session.h"
 #include "saver/x11/image_screen.h"
-#include "saver/x11/sheet_images.h"
 #include "saver/x11/xlib.h"
 
 namespace fizzlet::x11 {
 namespace {
 
-// A grab fails while another program holds the keyboard or the pointer (a
-// menu that is open, for instance); it is tried again for this long.
-constexpr int kGrabAttempts = 20;
-constexpr int kGrabRetryMs = 50;
-
-std::string hex_id(std::uint64_t id) {
-  char text[32];
-  std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(id));
-  return text;
-}
-
-struct Sheets {
-  DibImage sprite;
-  DibImage mask;
-};
-
-std::optional<Sheets> decode_sheets() {
-  DibResult sprite = decode_bmp(sprite_bmp());
-  DibResult mask = decode_bmp(mask_bmp());
-  if (!sprite || !mask) return std::nullopt;
-  return Sheets{std::move(*sprite.image), std::move(*mask.image)};
-}
-
 // The saver's X11 window system: the window to draw in (a full-screen one of
 // its own, the root window, or another program's), its events, the pointer
 // and keyboard grabs; the session does the rest.
-class SaverWindow final : public SaverHost {
+class SaverWindow final : public posix::PosixHost {
  public:
   SaverWindow(Display* display, const SaverTarget& options, Settings& settings,
-              fluidsynth::SaverMusic& music, const Sheets& sheets)
-      : display_(display),
+              SaverMusicControl& music, const SpriteSheets& sheets)
+      : PosixHost(music),
+        display_(display),
         options_(options),
-        music_(music),
         session_(*this, settings, keep_, &sheets.sprite, &sheets.mask,
                  SessionOptions{false, nullptr, frame_log_path()}) {}
 
@@ -65,14 +42,10 @@ class SaverWindow final : public SaverHost {
       return kExitCannotRun;
     }
     session_.start_run();
-    if (own_window_) show_and_grab();
-    session_.first_activation();
-    const bool set_up = session_.set_up({0, 0, width_, height_});
-    if (set_up) session_.run();
-    if (!session_.error().empty()) std::fprintf(stderr, "fizzlet: %s\n", session_.error().c_str());
-    session_.end_run();
+    if (takes_input(options_.placement)) show_and_grab();
+    const int status = run_to_end(session_, {0, 0, width_, height_});
     release();
-    return set_up ? kExitDone : kExitCannotRun;
+    return status;
   }
 
   // SaverHost
@@ -84,18 +57,26 @@ class SaverWindow final : public SaverHost {
     return made;
   }
   double number_of_colors() override { return get_numberofcolors(depth_, 1); }
-  // A window of the saver's own or the root window covers every monitor; a
-  // window that another program gave (the daemon's, one per monitor) is one.
   std::vector<PixelRect> monitors() override {
-    if (options_.placement == Placement::window) return {};
+    if (!splits_by_monitor(options_.placement)) return {};
     return list_monitors(display_, RootWindow(display_, DefaultScreen(display_)));
   }
   void begin_drawing() override { screen_->prepare_to_draw(); }
   void end_drawing() override { screen_->end_batch(); }
   void wait_until_shown() override { XSync(display_, False); }
-  std::uint32_t read_time_ms() override { return posix::steady_ms(); }
-  void process_pending_events() override {
-    if (signals_.caught()) session_.stop();
+  // The saver's own window has an empty cursor from its creation; another
+  // program's window keeps the cursor its owner gave it.
+  void set_cursor_visible(bool) override {}
+
+ private:
+  // PosixHost
+  int connection_fd() override { return ConnectionNumber(display_); }
+  bool events_waiting() override {
+    XFlush(display_);
+    return XEventsQueued(display_, QueuedAlready) > 0;
+  }
+  void end_by_signal() override { session_.stop(); }
+  void handle_window_events() override {
     while (XPending(display_) > 0) {
       XEvent event{};
       XNextEvent(display_, &event);
@@ -107,19 +88,7 @@ class SaverWindow final : public SaverHost {
       session_.stop();  // the window went before its destruction was reported
     }
   }
-  void wait_for_events(std::uint32_t timeout_ms) override {
-    XFlush(display_);
-    if (XEventsQueued(display_, QueuedAlready) > 0) return;
-    posix::wait_for_input({ConnectionNumber(display_), signals_.fd()}, timeout_ms);
-  }
-  SaverMusicControl& music() override { return music_; }
-  // The saver's own window has an empty cursor from its creation; another
-  // program's window keeps the cursor its owner gave it.
-  void set_cursor_visible(bool) override {}
-  SeedValues seed_values() override { return posix::process_seed_values(); }
-  ResourceSample resource_sample() override { return posix::process_figures(); }
 
- private:
   // Finds or makes the window to draw in; false with the reason in error.
   bool open_target(std::string& error) {
     const int screen = DefaultScreen(display_);
@@ -142,7 +111,7 @@ class SaverWindow final : public SaverHost {
     XSync(display_, False);
     take_x_error();
     if (XGetWindowAttributes(display_, target_, &attributes) == 0 || take_x_error()) {
-      error = "there is no window " + hex_id(options_.window_id) + " on this display";
+      error = missing_window_error(options_.window_id);
       return false;
     }
     visual_ = attributes.visual;
@@ -203,24 +172,18 @@ class SaverWindow final : public SaverHost {
     XEvent event{};
     XIfEvent(display_, &event, &is_map_notify, reinterpret_cast<XPointer>(&target_));
     keyboard_grabbed_ = retry_grab([&] {
-      return XGrabKeyboard(display_, target_, False, GrabModeAsync, GrabModeAsync, CurrentTime);
-    });
+      return XGrabKeyboard(display_, target_, False, GrabModeAsync, GrabModeAsync, CurrentTime) ==
+             GrabSuccess;
+    }, pause);
     if (!keyboard_grabbed_) XSetInputFocus(display_, target_, RevertToParent, CurrentTime);
     pointer_grabbed_ = retry_grab([&] {
       return XGrabPointer(display_, target_, False,
                           PointerMotionMask | ButtonPressMask | ButtonReleaseMask, GrabModeAsync,
-                          GrabModeAsync, None, blank_cursor_.get(), CurrentTime);
-    });
+                          GrabModeAsync, None, blank_cursor_.get(), CurrentTime) == GrabSuccess;
+    }, pause);
   }
 
-  template <typename Grab>
-  static bool retry_grab(Grab grab) {
-    for (int attempt = 0; attempt < kGrabAttempts; ++attempt) {
-      if (grab() == GrabSuccess) return true;
-      posix::wait_for_input({}, kGrabRetryMs);
-    }
-    return false;
-  }
+  static void pause(int ms) { posix::wait_for_input({}, static_cast<std::uint32_t>(ms)); }
 
   static Bool is_map_notify(Display*, XEvent* event, XPointer window) {
     return event->type == MapNotify &&
@@ -246,7 +209,7 @@ class SaverWindow final : public SaverHost {
         }
         break;
       case ConfigureNotify:
-        if (event.xconfigure.window == target_ && !own_window_ &&
+        if (event.xconfigure.window == target_ && follows_resizes(options_.placement) &&
             (event.xconfigure.width != width_ || event.xconfigure.height != height_)) {
           width_ = event.xconfigure.width;
           height_ = event.xconfigure.height;
@@ -257,12 +220,12 @@ class SaverWindow final : public SaverHost {
         if (event.xdestroywindow.window == target_) session_.stop();
         break;
       case KeyPress: {
-        // Only keys that type a character (Delete aside, as on Windows) count.
         char text[8];
         KeySym key = NoSymbol;
         XKeyEvent key_event = event.xkey;
         const int length = XLookupString(&key_event, text, sizeof text, &key, nullptr);
-        if (length > 0 && key != XK_Delete && key != XK_KP_Delete) {
+        if (key_counts(length > 0 ? static_cast<std::size_t>(length) : 0,
+                       key == XK_Delete || key == XK_KP_Delete)) {
           const char* name = XKeysymToString(key);
           session_.key_typed(name != nullptr ? name : "");
         }
@@ -278,8 +241,6 @@ class SaverWindow final : public SaverHost {
 
   Display* display_;
   const SaverTarget& options_;
-  fluidsynth::SaverMusic& music_;
-  posix::SignalWatch signals_;
   SaverKeep keep_;
   SaverSession session_;
   std::unique_ptr<ImageScreen> screen_;
@@ -297,9 +258,10 @@ class SaverWindow final : public SaverHost {
 }  // namespace
 
 int run_saver(const SaverTarget& options, Settings& settings) {
-  const std::optional<Sheets> sheets = decode_sheets();
+  const std::optional<SpriteSheets> sheets =
+      decode_sprite_sheets(posix::sprite_bmp(), posix::mask_bmp());
   if (!sheets) {
-    std::fputs("fizzlet: the sprite sheet compiled into the program is damaged\n", stderr);
+    std::fprintf(stderr, "fizzlet: %s\n", kDamagedSheets);
     return kExitCannotRun;
   }
   const DisplayHandle display(

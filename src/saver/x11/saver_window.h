@@ -7,29 +7,13 @@
 // away).  SIGTERM, SIGINT and SIGHUP end it cleanly in every case.  The frame
 // log (FIZZLET_FRAME_LOG) is the session's (saver/frame_log.h).
 
-#include <cstdint>
-#include <string>
-
-#include "saver/placement.h"
+#include "saver/native_host.h"
 #include "settings/settings.h"
 
 namespace fizzlet::x11 {
 
-// Exit statuses of the program.
-inline constexpr int kExitDone = 0;         // the saver ended as it should
-inline constexpr int kExitCannotRun = 1;    // no display, no such window, unsupported visual
-inline constexpr int kExitBadArguments = 2;
-
-// Where the saver draws, and with what: from the program's command line.
-struct SaverTarget {
-  Placement placement = Placement::own_window;
-  std::uint64_t window_id = 0;  // with Placement::window
-  std::string display;          // empty: $DISPLAY
-  std::string soundfont;        // empty: look in the standard places
-};
-
-// Runs the saver until it ends and returns the exit status.  Messages go to
-// standard error.
+// Runs the saver where target says until it ends and returns the exit
+// status (kExitDone ...).  Messages go to standard error.
 int run_saver(const SaverTarget& target, Settings& settings);
 
 }  // namespace fizzlet::x11

@@ -1,0 +1,48 @@
+#pragma once
+// The part of SaverHost that every POSIX host fills in the same way: the
+// steady clock, the seed, its figures for the frame log, its music, and the
+// frame wait on its display connection and on the signals that end a saver.
+// A host adds its window system: the connection's descriptor, its queue of
+// events and their handling.
+
+#include <cstdint>
+
+#include "saver/posix/process_figures.h"
+#include "saver/posix/signal_watch.h"
+#include "saver/session.h"
+
+namespace fizzlet::posix {
+
+class PosixHost : public SaverHost {
+ public:
+  explicit PosixHost(SaverMusicControl& music) : music_(music) {}
+
+  std::uint32_t read_time_ms() override { return steady_ms(); }
+  SeedValues seed_values() override { return process_seed_values(); }
+  ResourceSample resource_sample() override { return process_figures(); }
+  SaverMusicControl& music() override { return music_; }
+  void wait_for_events(std::uint32_t timeout_ms) override {
+    if (events_waiting()) return;
+    wait_for_input({connection_fd(), signals_.fd()}, timeout_ms);
+  }
+  void process_pending_events() override {
+    if (signals_.caught()) end_by_signal();
+    handle_window_events();
+  }
+
+ protected:
+  // The display connection's descriptor.
+  virtual int connection_fd() = 0;
+  // Sends what the host has buffered; true when events are already read
+  // and wait to be handled.
+  virtual bool events_waiting() = 0;
+  virtual void handle_window_events() = 0;
+  // SIGTERM, SIGINT or SIGHUP came: the saver ends.
+  virtual void end_by_signal() = 0;
+
+ private:
+  SaverMusicControl& music_;
+  SignalWatch signals_;
+};
+
+}  // namespace fizzlet::posix
