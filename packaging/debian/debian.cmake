@@ -51,7 +51,7 @@ install(FILES ${debian_out}/copyright ${debian_out}/changelog.gz DESTINATION ${C
 # the music starts (dlopen), so no tool sees it: it and a General MIDI
 # SoundFont are declared here.  The music is on by default, and these are what
 # it needs to be heard, hence Depends.  The SoundFonts are the ones the
-# program looks for (src/music/fluidsynth/fluid_music.cpp), the small one first.
+# program looks for (src/music/music_places.h), the small one first.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME fizzlet)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
