@@ -9,6 +9,7 @@
 
 #include "dialogs/about.h"
 #include "dialogs/configuration.h"
+#include "dialogs/dialog_template.h"
 #include "dialogs/password_change.h"
 #include "dialogs/password_check.h"
 #include "settings/memory_store.h"
@@ -70,6 +71,42 @@ TEST(FormLayout, TablesKeepTheirTabOrderToolTipsAndClientAreas) {
       EXPECT_LE(c.rect.left + c.rect.width, form->client_width) << form->caption << " " << c.id;
       EXPECT_LE(c.rect.top + c.rect.height, form->client_height) << form->caption << " " << c.id;
     }
+  }
+}
+
+TEST(DialogTemplate, HeaderThenOneAlignedItemPerControlWithItsClassAndStyle) {
+  using namespace dialog_style;
+  const std::vector<std::uint16_t> words = dialog_template(password_check_form());
+  // Style (two words), extended style, four controls, placeholder place, no menu, no class.
+  const std::vector<std::uint16_t> header = {0x0080, 0x80C8, 0, 0, 4, 0, 0, 0, 0, 0, 0};
+  ASSERT_GT(words.size(), 50u);
+  EXPECT_EQ(std::vector<std::uint16_t>(words.begin(), words.begin() + 11), header);
+  EXPECT_EQ(std::string(words.begin() + 11, words.begin() + 32), "Screen Saver Password");
+  EXPECT_EQ(words[32], 0) << "caption ends";
+  // The first item, the password box, starts at the next 32-bit boundary.
+  EXPECT_EQ(words[33], 0) << "alignment";
+  const std::vector<std::uint16_t> box = {0x00A0 /* password, auto scroll */,
+                                          0x5001 /* child, visible, tab stop */,
+                                          kClientEdge, 0, 0, 0, 0, 0,
+                                          password_check::kPasswordBox, 0xFFFF, kEditAtom, 0, 0};
+  EXPECT_EQ(std::vector<std::uint16_t>(words.begin() + 34, words.begin() + 47), box);
+
+  struct Case {
+    ControlKind kind;
+    std::string_view tip;
+    ControlClass expected;
+  } cases[] = {
+      {ControlKind::label, "", {kStaticAtom, 0x8C, 0}},
+      {ControlKind::label, "tip", {kStaticAtom, 0x18C, 0}},
+      {ControlKind::title_label, "", {kStaticAtom, 0x81, 0}},
+      {ControlKind::right_label, "", {kStaticAtom, 0x82, 0}},
+      {ControlKind::default_button, "tip", {kButtonAtom, kTabStop | 1, 0}},
+      {ControlKind::check_box, "", {kButtonAtom, kTabStop | 3, 0}},
+      {ControlKind::horizontal_scroll, "", {kScrollBarAtom, kTabStop, 0}},
+      {ControlKind::picture, "", {kStaticAtom, 0x0D, 0}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(control_class({1, c.kind, "", {}, c.tip}), c.expected) << static_cast<int>(c.kind);
   }
 }
 

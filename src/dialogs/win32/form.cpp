@@ -5,88 +5,19 @@
 #include <algorithm>
 #include <utility>
 
+#include "dialogs/dialog_template.h"
 #include "startup/win32/system_utils.h"
 
 namespace fizzlet::win32 {
 
 namespace {
 
-constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
 constexpr char kFontFace[] = "MS Shell Dlg 2";
 constexpr UINT kMsgDpiChanged = 0x02E0;  // WM_DPICHANGED (Windows 8.1 and later)
 
-// Predefined control classes of a dialog template.
-constexpr WORD kButtonAtom = 0x0080, kEditAtom = 0x0081, kStaticAtom = 0x0082,
-               kScrollBarAtom = 0x0084;
-
-struct ControlClass {
-  WORD atom;
-  DWORD style;
-  DWORD ex_style;
-};
-
-ControlClass control_class(const ControlSpec& control) {
-  const DWORD tab = is_tab_stop(control.kind) ? WS_TABSTOP : 0;
-  const DWORD notify = control.tool_tip.empty() ? 0 : SS_NOTIFY;  // labels must see the mouse
-  switch (control.kind) {
-    case ControlKind::label: return {kStaticAtom, SS_LEFTNOWORDWRAP | SS_NOPREFIX | notify, 0};
-    case ControlKind::centred_label:
-    case ControlKind::title_label: return {kStaticAtom, SS_CENTER | SS_NOPREFIX | notify, 0};
-    case ControlKind::right_label: return {kStaticAtom, SS_RIGHT | SS_NOPREFIX | notify, 0};
-    case ControlKind::button: return {kButtonAtom, BS_PUSHBUTTON | tab, 0};
-    case ControlKind::default_button: return {kButtonAtom, BS_DEFPUSHBUTTON | tab, 0};
-    case ControlKind::password_box:
-      return {kEditAtom, ES_PASSWORD | ES_AUTOHSCROLL | tab, WS_EX_CLIENTEDGE};
-    case ControlKind::check_box: return {kButtonAtom, BS_AUTOCHECKBOX | tab, 0};
-    case ControlKind::horizontal_scroll: return {kScrollBarAtom, SBS_HORZ | tab, 0};
-    case ControlKind::picture: return {kStaticAtom, SS_OWNERDRAW | notify, 0};
-  }
-  return {kStaticAtom, 0, 0};
+const DLGTEMPLATE* as_template(const std::vector<std::uint16_t>& words) {
+  return reinterpret_cast<const DLGTEMPLATE*>(words.data());
 }
-
-// An in-memory dialog template.  Its sizes are placeholders: the form places
-// its controls in pixels when it starts.
-class Template {
- public:
-  explicit Template(const FormSpec& spec) {
-    dword(kFormStyle);
-    dword(0);
-    word(static_cast<WORD>(spec.controls.size()));
-    for (int i = 0; i < 4; ++i) word(0);  // x, y, cx, cy
-    word(0);                              // no menu
-    word(0);                              // standard dialog class
-    text(spec.caption);
-    for (const ControlSpec& control : spec.controls) {
-      const ControlClass kind = control_class(control);
-      align();
-      dword(WS_CHILD | WS_VISIBLE | kind.style);
-      dword(kind.ex_style);
-      for (int i = 0; i < 4; ++i) word(0);
-      word(static_cast<WORD>(control.id));
-      word(0xFFFF);
-      word(kind.atom);
-      text(control.text);
-      word(0);  // no creation data
-    }
-  }
-  const DLGTEMPLATE* get() const { return reinterpret_cast<const DLGTEMPLATE*>(words_.data()); }
-
- private:
-  void word(WORD w) { words_.push_back(w); }
-  void dword(DWORD d) {
-    word(LOWORD(d));
-    word(HIWORD(d));
-  }
-  // The form's texts are plain ASCII.
-  void text(std::string_view s) {
-    for (char c : s) word(static_cast<unsigned char>(c));
-    word(0);
-  }
-  void align() {
-    if (words_.size() % 2 != 0) word(0);
-  }
-  std::vector<WORD> words_;
-};
 
 UniqueFont make_font(int height_px, bool bold) {
   return UniqueFont(CreateFontA(-height_px, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
@@ -134,8 +65,8 @@ Form::~Form() {
 bool Form::create_modeless(HWND owner) {
   if (window_ != nullptr) return true;
   modal_ = false;
-  const Template dialog_template(spec_);
-  CreateDialogIndirectParamA(GetModuleHandleA(nullptr), dialog_template.get(), owner,
+  const std::vector<std::uint16_t> words = dialog_template(spec_);
+  CreateDialogIndirectParamA(GetModuleHandleA(nullptr), as_template(words), owner,
                              &Form::dialog_proc, reinterpret_cast<LPARAM>(this));
   if (window_ != nullptr) register_modeless_dialog(window_);
   return window_ != nullptr;
@@ -144,8 +75,8 @@ bool Form::create_modeless(HWND owner) {
 void Form::show_modal(HWND owner) {
   if (window_ != nullptr) return;
   modal_ = true;
-  const Template dialog_template(spec_);
-  DialogBoxIndirectParamA(GetModuleHandleA(nullptr), dialog_template.get(), owner,
+  const std::vector<std::uint16_t> words = dialog_template(spec_);
+  DialogBoxIndirectParamA(GetModuleHandleA(nullptr), as_template(words), owner,
                           &Form::dialog_proc, reinterpret_cast<LPARAM>(this));
 }
 
