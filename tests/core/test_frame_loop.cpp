@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <vector>
 
 #include "saver/frame_loop.h"
+#include "saver/handle_table.h"
 
 namespace fizzlet {
 namespace {
@@ -321,6 +323,24 @@ TEST(KeyboardClose, IsRefusedOnlyWhenItWouldBypassThePassword) {
   EXPECT_FALSE(keyboard_close_allowed(flags, true));
   flags.preview_mode = true;
   EXPECT_TRUE(keyboard_close_allowed(flags, true));
+}
+
+TEST(ProcessFigures, FileTimesAndTheOwnEntriesOfTheSystemHandleTable) {
+  EXPECT_EQ(file_time_to_unix_ms(116444736000000000ULL), 0u);
+  EXPECT_EQ(file_time_to_unix_ms(116444736000000000ULL + 12345678), 1234u);
+  const std::vector<std::uint32_t> owners = {7, 9, 7, 7, 3};
+  std::vector<std::uint8_t> table(sizeof(void*) + owners.size() * sizeof(HandleTableEntry));
+  const auto count = static_cast<std::uint32_t>(owners.size());
+  std::memcpy(table.data(), &count, sizeof count);
+  for (std::size_t i = 0; i < owners.size(); ++i) {
+    const HandleTableEntry entry{owners[i], 0, 0, 4, nullptr, 0};
+    std::memcpy(table.data() + sizeof(void*) + i * sizeof entry, &entry, sizeof entry);
+  }
+  EXPECT_EQ(count_own_handles(table, 7), 3u);
+  EXPECT_EQ(count_own_handles(table, 5), 0u);
+  table.resize(table.size() - sizeof(HandleTableEntry));  // the count says more than fits
+  EXPECT_EQ(count_own_handles(table, 7), 3u);
+  EXPECT_EQ(count_own_handles(std::span(table).first(2), 7), 0u);
 }
 
 }  // namespace

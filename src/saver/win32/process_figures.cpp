@@ -4,18 +4,16 @@
 // (after windows.h)
 #include <psapi.h>
 
-#include <cstring>
 #include <vector>
 
 #include "graphics/win32/gdi_surface.h"
+#include "saver/handle_table.h"
 
 namespace fizzlet::win32 {
 namespace {
 
-// Milliseconds since 1970 of a FILETIME (100 ns since 1601).
 std::uint64_t unix_ms(const FILETIME& time) {
-  const std::uint64_t ticks = (std::uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime;
-  return (ticks - 116444736000000000ULL) / 10000;
+  return file_time_to_unix_ms((std::uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime);
 }
 
 // The number of handles this process holds.  Wine's GetProcessHandleCount
@@ -28,15 +26,7 @@ unsigned long own_handle_count() {
   const auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(
       GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
   if (query == nullptr) return 0;
-  // SYSTEM_HANDLE_INFORMATION (class 16): a count, then one entry per handle.
-  struct Entry {
-    ULONG owner_pid;
-    BYTE object_type;
-    BYTE flags;
-    USHORT value;
-    void* object;
-    ULONG access;
-  };
+  // SYSTEM_HANDLE_INFORMATION (class 16): saver/handle_table.h reads it.
   constexpr LONG kLengthMismatch = static_cast<LONG>(0xC0000004);
   std::vector<std::uint8_t> buffer(1 << 16);
   LONG status = 0;
@@ -46,18 +36,7 @@ unsigned long own_handle_count() {
     buffer.resize(buffer.size() * 4);
   }
   if (status != 0) return 0;
-  ULONG count = 0;
-  std::memcpy(&count, buffer.data(), sizeof count);
-  const std::size_t first = sizeof(void*);  // the count, padded to the entries' alignment
-  const std::size_t fits = (buffer.size() - first) / sizeof(Entry);
-  const DWORD me = GetCurrentProcessId();
-  unsigned long own = 0;
-  for (std::size_t i = 0; i < count && i < fits; ++i) {
-    Entry entry{};
-    std::memcpy(&entry, buffer.data() + first + i * sizeof(Entry), sizeof entry);
-    own += entry.owner_pid == me;
-  }
-  return own;
+  return count_own_handles(buffer, GetCurrentProcessId());
 }
 
 }  // namespace
