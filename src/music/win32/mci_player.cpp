@@ -6,57 +6,23 @@
 
 namespace fizzlet::win32 {
 
-namespace {
-
-constexpr const char* kAlias = "fizzlet_music";
-
-MCIERROR send(const std::string& command, HWND callback = nullptr, std::string* answer = nullptr) {
-  char buffer[128] = {};
-  const MCIERROR error = mciSendStringA(command.c_str(), buffer, sizeof buffer, callback);
-  if (answer != nullptr) *answer = buffer;
-  return error;
+MciPlayer::MciPlayer(HWND notify_window)
+    : MciSequencer([this](const std::string& command, bool notify, std::string* answer) {
+        char buffer[128] = {};
+        const MCIERROR error = mciSendStringA(command.c_str(), buffer, sizeof buffer,
+                                              notify ? notify_window_ : nullptr);
+        if (answer != nullptr) *answer = buffer;
+        return error == 0;
+      }) {
+  set_notify_window(notify_window);
 }
 
-}  // namespace
-
-MciPlayer::~MciPlayer() {
-  if (may_be_open_) close();
+void MciPlayer::set_notify_window(HWND window) {
+  notify_window_ = window;
+  set_notify(window != nullptr);
 }
 
-void MciPlayer::close() {
-  // Closing a device that is not open is harmless; the alias may also have
-  // been opened by an earlier attempt that failed half-way.
-  send(std::string("close ") + kAlias);
-  is_open_ = false;
-  may_be_open_ = false;
-}
-
-bool MciPlayer::open(const std::string& path) {
-  if (path.find('"') != std::string::npos) return false;  // cannot be quoted
-  may_be_open_ = true;
-  const MCIERROR error = send("open \"" + path + "\" type sequencer alias " + kAlias);
-  is_open_ = error == 0;
-  return is_open_;
-}
-
-bool MciPlayer::play() {
-  if (!is_open_) return false;
-  const std::string command = std::string("play ") + kAlias + (notify_window_ ? " notify" : "");
-  return send(command, notify_window_) == 0;
-}
-
-PlayerMode MciPlayer::mode() {
-  if (!is_open_) return PlayerMode::not_open;
-  std::string answer;
-  if (send(std::string("status ") + kAlias + " mode", nullptr, &answer) != 0) {
-    return PlayerMode::not_open;
-  }
-  if (answer == "stopped") return PlayerMode::stopped;
-  if (answer == "playing") return PlayerMode::playing;
-  return PlayerMode::other;
-}
-
-UINT MciPlayer::device_id() const { return is_open_ ? mciGetDeviceIDA(kAlias) : 0; }
+UINT MciPlayer::device_id() const { return is_open() ? mciGetDeviceIDA(kMciAlias) : 0; }
 
 SaverMusic::SaverMusic(std::string folder, HWND window)
     : folder_(std::move(folder)), music_(player_) {

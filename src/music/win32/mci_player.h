@@ -25,6 +25,7 @@
 
 #include <string>
 
+#include "music/mci_sequencer.h"
 #include "music/music.h"
 #include "settings/settings.h"
 
@@ -33,30 +34,17 @@ namespace fizzlet::win32 {
 inline constexpr UINT_PTR kMusicStatusTimerId = 0x4D55;
 inline constexpr UINT kMusicStatusPeriodMs = 1000;
 
-// The MCI sequencer under the alias "fizzlet_music".  Closes the device on
-// destruction when it has opened one since its last close.  Notifications of
-// play go to the window given to the constructor (or set later).
-class MciPlayer final : public MusicPlayer {
+// The sequencer's commands sent with mciSendString; the end of play is
+// reported to the window given to the constructor (or set later).
+class MciPlayer final : public MciSequencer {
  public:
-  explicit MciPlayer(HWND notify_window = nullptr) : notify_window_(notify_window) {}
-  ~MciPlayer() override;
-  MciPlayer(const MciPlayer&) = delete;
-  MciPlayer& operator=(const MciPlayer&) = delete;
-
-  void set_notify_window(HWND window) { notify_window_ = window; }
-  void close() override;
-  bool open(const std::string& path) override;
-  bool play() override;
-  PlayerMode mode() override;
+  explicit MciPlayer(HWND notify_window = nullptr);
+  void set_notify_window(HWND window);
   // MCI device id of the open piece, 0 when none is open.
   UINT device_id() const;
 
  private:
-  HWND notify_window_;
-  bool is_open_ = false;
-  // An open was tried since the last close: a failed one may have left the
-  // alias half open.
-  bool may_be_open_ = false;
+  HWND notify_window_ = nullptr;
 };
 
 // The saver window's music: player, sequencing and status timer.  The pieces
