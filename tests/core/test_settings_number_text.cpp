@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <vector>
+
 #include "settings/number_text.h"
+#include "settings/registry_value.h"
 
 namespace fizzlet {
 namespace {
@@ -52,6 +56,34 @@ TEST(NumberText, HugeNumbersSaturateInsteadOfOverflowing) {
   EXPECT_TRUE(read_whole_number(" 42 "));
   EXPECT_FALSE(read_whole_number("42 x"));
   EXPECT_FALSE(read_whole_number("42\n"));
+}
+
+TEST(RegistryValue, NumbersAndStringsReadAsTextOtherTypesFallBack) {
+  using namespace registry_type;
+  struct Case {
+    std::uint32_t type;
+    std::vector<std::uint8_t> data;
+    std::optional<std::string> setting;
+    std::string probed;
+  } cases[] = {
+      {kNumber, {7, 0, 0, 0}, "7", "007"},
+      {kNumber, {0x10, 0x27, 0, 0}, "10000", "10000"},
+      {kNumber, {0xFF, 0xFF, 0xFF, 0xFF}, "4294967295", "4294967295"},
+      {kNumber, {1, 0}, std::nullopt /* too short */, "001"},
+      {kString, {'3', '6', 0}, "36", "36"},
+      {kExpandString, {'a', 0, 0}, "a", std::string("a\0", 2)},
+      {kString, {'a', 'b'}, "ab", "ab"},
+      {kString, {}, "", ""},
+      {3 /* binary */, {'1', 0}, std::nullopt, "1"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(settings_value_text(c.type, c.data), c.setting) << c.type << " " << c.data.size();
+    EXPECT_EQ(probed_value_text(c.type, c.data), c.probed) << c.type << " " << c.data.size();
+  }
+  EXPECT_TRUE(is_predefined_root(0x80000001u));
+  EXPECT_FALSE(is_predefined_root(0x80000007u));
+  EXPECT_FALSE(is_predefined_root(0x7FFFFFFFu));
+  EXPECT_EQ(settings_key_path("Software", "Fizzlet", "Settings"), "Software\\Fizzlet\\Settings");
 }
 
 }  // namespace

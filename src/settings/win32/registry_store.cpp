@@ -2,26 +2,17 @@
 
 #include <vector>
 
+#include "settings/registry_value.h"
 #include "settings/win32/registry_key.h"
 
 namespace fizzlet::win32 {
 
 RegistryStore::RegistryStore(std::string base_path) : base_path_(std::move(base_path)) {}
 
-std::string RegistryStore::key_path(std::string_view application,
-                                    std::string_view section) const {
-  std::string path = base_path_;
-  path += '\\';
-  path += application;
-  path += '\\';
-  path += section;
-  return path;
-}
-
 std::string RegistryStore::get(std::string_view application, std::string_view section,
                                std::string_view name, std::string_view default_text) {
-  const RegistryKey key =
-      RegistryKey::open(HKEY_CURRENT_USER, key_path(application, section).c_str(), KEY_READ);
+  const std::string path = settings_key_path(base_path_, application, section);
+  const RegistryKey key = RegistryKey::open(HKEY_CURRENT_USER, path.c_str(), KEY_READ);
   if (!key) return std::string(default_text);
   const std::string value_name(name);
   // The value may grow between the size query and the read; ask again then.
@@ -38,21 +29,14 @@ std::string RegistryStore::get(std::string_view application, std::string_view se
     }
   }
   if (result != ERROR_SUCCESS) return std::string(default_text);
-  if (type == REG_DWORD && data.size() >= 4) {
-    const DWORD number = static_cast<DWORD>(data[0]) | static_cast<DWORD>(data[1]) << 8 |
-                         static_cast<DWORD>(data[2]) << 16 | static_cast<DWORD>(data[3]) << 24;
-    return std::to_string(number);
-  }
-  if (type != REG_SZ && type != REG_EXPAND_SZ) return std::string(default_text);
-  std::string text(data.begin(), data.end());
-  while (!text.empty() && text.back() == '\0') text.pop_back();
-  return text;
+  return settings_value_text(type, data).value_or(std::string(default_text));
 }
 
 void RegistryStore::put(std::string_view application, std::string_view section,
                         std::string_view name, std::string_view text) {
   RegistryKey key;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, key_path(application, section).c_str(), 0, nullptr,
+  const std::string path = settings_key_path(base_path_, application, section);
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr,
                       REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, key.receive(),
                       nullptr) != ERROR_SUCCESS) {
     key.forget();

@@ -21,7 +21,6 @@ class RegistryStore final : public SettingsStore {
            std::string_view text) override;
 
  private:
-  std::string key_path(std::string_view application, std::string_view section) const;
   std::string base_path_;
 };
 

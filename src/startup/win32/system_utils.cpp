@@ -4,9 +4,10 @@
 
 #include <array>
 #include <cmath>
-#include <cstdio>
+#include <span>
 
 #include "settings/number_text.h"
+#include "settings/registry_value.h"
 #include "settings/win32/registry_key.h"
 
 namespace fizzlet::win32 {
@@ -26,6 +27,14 @@ bool is_dialog(HWND window) {
   std::array<char, 16> class_name{};
   GetClassNameA(window, class_name.data(), static_cast<int>(class_name.size()));
   return std::string(class_name.data()) == "#32770";
+}
+
+// A registered dialog's keyboard navigation first, else the window's own.
+void dispatch(MSG& message) {
+  const HWND root = message.hwnd != nullptr ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+  if (is_dialog(root) && IsDialogMessageA(root, &message)) return;
+  TranslateMessage(&message);
+  DispatchMessageA(&message);
 }
 
 void saver_mode_pair(UINT running, UINT active) {
@@ -81,7 +90,7 @@ bool password_enabled() {
 
 std::string read_registry_string(std::uint32_t root, const std::string& path,
                                  const std::string& name) {
-  if (root < 0x80000000u || root > 0x80000006u) return {};
+  if (!is_predefined_root(root)) return {};
   const RegistryKey key = RegistryKey::open(predefined_root_key(root), path.c_str(), KEY_READ);
   if (!key) return {};
   std::array<BYTE, 255> buffer{};
@@ -91,30 +100,14 @@ std::string read_registry_string(std::uint32_t root, const std::string& path,
       ERROR_SUCCESS) {
     return {};
   }
-  if (type == REG_DWORD) {
-    const unsigned long number =
-        static_cast<unsigned long>(buffer[0]) | static_cast<unsigned long>(buffer[1]) << 8 |
-        static_cast<unsigned long>(buffer[2]) << 16 | static_cast<unsigned long>(buffer[3]) << 24;
-    std::array<char, 16> text{};
-    std::snprintf(text.data(), text.size(), "%03lu", number);
-    return text.data();
-  }
-  if (length == 0) return {};
-  // The data without its terminating zero.  Data stored without one (which
-  // some tools write) keeps its last character.
-  std::size_t size = length;
-  if (buffer[size - 1] == 0) --size;
-  return std::string(reinterpret_cast<const char*>(buffer.data()), size);
+  return probed_value_text(type, std::span(buffer.data(), length));
 }
 
 bool process_pending_messages() {
   MSG message{};
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
     if (message.message == WM_QUIT) return false;
-    const HWND root = message.hwnd != nullptr ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
-    if (is_dialog(root) && IsDialogMessageA(root, &message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
+    dispatch(message);
   }
   return true;
 }
@@ -134,10 +127,7 @@ int run_message_loop() {
   BOOL result = 0;
   while ((result = GetMessageA(&message, nullptr, 0, 0)) != 0) {
     if (result == -1) return 1;
-    const HWND root = message.hwnd != nullptr ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
-    if (is_dialog(root) && IsDialogMessageA(root, &message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
+    dispatch(message);
   }
   return static_cast<int>(message.wParam);
 }
