@@ -11,6 +11,7 @@
 #include "dialogs/win32/check_password_dialog.h"
 #include "dialogs/win32/configuration_dialog.h"
 #include "dialogs/win32/password_change_dialog.h"
+#include "graphics/win32/gdi_surface.h"
 #include "preview/win32/preview_window.h"
 #include "saver/win32/screensaver_window.h"
 #include "settings/settings.h"
@@ -21,22 +22,6 @@
 
 namespace fizzlet::win32 {
 namespace {
-
-constexpr char kSaverCaption[] = "screen saver running";
-
-class ScreenDc {
- public:
-  ScreenDc() : dc_(GetDC(nullptr)) {}
-  ScreenDc(const ScreenDc&) = delete;
-  ScreenDc& operator=(const ScreenDc&) = delete;
-  ~ScreenDc() {
-    if (dc_ != nullptr) ReleaseDC(nullptr, dc_);
-  }
-  int caps(int index) const { return dc_ != nullptr ? GetDeviceCaps(dc_, index) : 0; }
-
- private:
-  HDC dc_;
-};
 
 std::string module_path() {
   std::vector<char> buffer(MAX_PATH);
@@ -111,9 +96,9 @@ int start(std::string_view command_line) {
   ProcessValues process;
   process.app_folder = app_folder_from_module_path(module_path());
   {
-    const ScreenDc screen;
-    process.twips_per_pixel_x = twips_per_pixel(screen.caps(LOGPIXELSX));
-    process.twips_per_pixel_y = twips_per_pixel(screen.caps(LOGPIXELSY));
+    const WindowDc screen(nullptr);  // GetDeviceCaps answers 0 without a DC
+    process.twips_per_pixel_x = twips_per_pixel(GetDeviceCaps(screen.get(), LOGPIXELSX));
+    process.twips_per_pixel_y = twips_per_pixel(GetDeviceCaps(screen.get(), LOGPIXELSY));
   }
   const std::string_view arguments = arguments_of_command_line(command_line);
   const Mode mode = mode_from_command_line(arguments);

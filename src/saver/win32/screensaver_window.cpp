@@ -22,9 +22,6 @@ namespace fizzlet::win32 {
 namespace {
 
 constexpr char kClassName[] = "FizzletScreenSaverWindow";
-// Marks a running saver: start-up's single-instance test looks for a window
-// with exactly this caption.
-constexpr char kSaverCaption[] = "screen saver running";
 // Posted on activation: runs the set-up (once) and the frame loop outside of
 // the call that activated the window.
 constexpr UINT kMsgActivate = WM_APP + 1;

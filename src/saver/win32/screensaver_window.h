@@ -13,6 +13,10 @@
 
 namespace fizzlet::win32 {
 
+// Marks a running saver: start-up's single-instance test looks for a window
+// with exactly this caption.
+inline constexpr char kSaverCaption[] = "screen saver running";
+
 // How the saver window asks for the password when activity would end it with
 // the system's password option on: a non-modal prompt over the saver window,
 // which answers only through the flags it was made with (exit_requested = 1
