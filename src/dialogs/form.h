@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "geometry/pixel_rect.h"
@@ -95,6 +96,22 @@ struct MessageSpec {
   std::string_view text;
   std::string_view title;
   MessageIcon icon;
+};
+
+// The command that Escape gives in a dialog.
+inline constexpr int kEscapeCommand = 2;
+
+// A dialog's window as the dialog's rules drive it.
+class FormWindow {
+ public:
+  virtual ~FormWindow() = default;
+  virtual std::string text_of(int id) const = 0;
+  virtual void set_text(int id, const std::string& text) const = 0;
+  // A message box over the dialog with one OK button; returns when closed.
+  virtual void show_message(const MessageSpec& message) const = 0;
+  virtual void focus(int id) const = 0;
+  // Closes the dialog; its unload handler runs as the window goes.
+  virtual void unload() = 0;
 };
 
 }  // namespace fizzlet

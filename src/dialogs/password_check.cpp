@@ -78,4 +78,51 @@ void password_dialog_unloaded(SaverFlags& flags) {
   flags.repaint_requested = true;
 }
 
+PasswordCheckRules::PasswordCheckRules(FormWindow& form, const Settings& settings,
+                                       SaverFlags& flags, const LetterCase& letter_case)
+    : form_(form), settings_(settings), flags_(flags), letter_case_(letter_case) {}
+
+bool PasswordCheckRules::on_command(int id) {
+  switch (id) {
+    case kOkButton: on_ok(); return true;
+    case kCancelButton: on_cancel(); return true;
+    case kEscapeCommand: return true;
+    default: return false;
+  }
+}
+
+void PasswordCheckRules::on_ok() {
+  if (closing_ || !guard_.enter()) return;
+  if (check_password(settings_.password_plain, form_.text_of(kPasswordBox), flags_,
+                     letter_case_)) {
+    guard_.leave();
+    close();
+    return;
+  }
+  form_.set_text(kPasswordBox, "");
+  form_.show_message(wrong_password_message());
+  if (guard_.leave()) {
+    // The time-out, or a close, came while the message was up.
+    on_cancel();
+    return;
+  }
+  form_.focus(kPasswordBox);
+}
+
+void PasswordCheckRules::on_cancel() {
+  if (closing_ || !guard_.request_close()) return;  // acted on after the message box
+  password_dialog_cancelled(flags_);
+  close();
+}
+
+void PasswordCheckRules::close() {
+  closing_ = true;
+  form_.unload();
+}
+
+bool PasswordCheckRules::on_unload(bool saver_ending) {
+  password_dialog_unloaded(flags_);
+  return closing_ && !saver_ending;
+}
+
 }  // namespace fizzlet

@@ -8,6 +8,7 @@
 
 #include "dialogs/form.h"
 #include "saver/saver_flags.h"
+#include "settings/settings.h"
 
 namespace fizzlet {
 
@@ -53,5 +54,36 @@ void password_dialog_cancelled(SaverFlags& flags);
 // The dialog's window is gone, whichever way it went: the saver repaints its
 // window from the clean background and starts counting activity afresh.
 void password_dialog_unloaded(SaverFlags& flags);
+
+// The handlers of the open dialog.  The check runs once at a time: input
+// that reaches the dialog while the "Passwords" message box is open starts
+// no second check.  If the 20-second time-out or a close request comes while
+// the message box is open, the dialog closes as on a time-out as soon as the
+// message box has been dismissed.
+class PasswordCheckRules {
+ public:
+  // The references must outlive the rules.
+  PasswordCheckRules(FormWindow& form, const Settings& settings, SaverFlags& flags,
+                     const LetterCase& letter_case);
+  // Ok and Cancel; Escape is taken and does nothing: it is no way out.
+  bool on_command(int id);
+  // Ok, or Enter in the password box.
+  void on_ok();
+  // Cancel, closing the window, or the time-out: the saver goes on.
+  void on_cancel();
+  // Closes the dialog by its own ways.
+  void close();
+  // The window is going, whichever way.  True when the cursor is to be
+  // hidden again: the dialog closed by its own ways, not with the saver.
+  bool on_unload(bool saver_ending);
+
+ private:
+  FormWindow& form_;
+  const Settings& settings_;
+  SaverFlags& flags_;
+  const LetterCase& letter_case_;
+  HandlerGuard guard_;
+  bool closing_ = false;
+};
 
 }  // namespace fizzlet

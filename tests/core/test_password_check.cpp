@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
+#include <string>
+
 #include "dialogs/password_check.h"
 
 namespace fizzlet {
@@ -55,6 +59,61 @@ TEST(PasswordFlags, EachWayOutLeavesTheSaverFlagsAsTheLoopExpects) {
   EXPECT_EQ(other.activity_count, 0);
   EXPECT_TRUE(other.repaint_requested);
   EXPECT_FALSE(other.exit_requested);
+}
+
+// A dialog window that records what the rules do to it; during its message
+// box, whatever during_message says happens (a time-out, a second Enter).
+class FakeForm : public FormWindow {
+ public:
+  mutable std::map<int, std::string> texts;
+  mutable int messages = 0, unloads = 0, focused = 0;
+  std::function<void()> during_message;
+  std::string text_of(int id) const override { return texts[id]; }
+  void set_text(int id, const std::string& text) const override { texts[id] = text; }
+  void show_message(const MessageSpec&) const override {
+    ++messages;
+    if (during_message) during_message();
+  }
+  void focus(int id) const override { focused = id; }
+  void unload() override { ++unloads; }
+};
+
+TEST(PasswordCheckRules, OneCheckAtATimeAndACancelDuringTheMessageClosesAfterIt) {
+  using namespace password_check;
+  Settings settings;
+  settings.password_plain = "Secret";
+  struct Case {
+    const char* typed;
+    bool cancel_during_message, exits, hides_cursor;
+    int messages, unloads;
+  } cases[] = {
+      {"SECRET", false, true, true, 0, 1},
+      {"wrong", false, false, false, 1, 0},
+      {"wrong", true, false, true, 1, 1},
+  };
+  for (const Case& c : cases) {
+    FakeForm form;
+    SaverFlags flags;
+    flags.password_dialog_open = true;
+    PasswordCheckRules rules(form, settings, flags, western_letter_case());
+    form.texts[kPasswordBox] = c.typed;
+    form.during_message = [&] {
+      rules.on_ok();  // a second Enter while the message is up: no second check
+      if (c.cancel_during_message) rules.on_cancel();
+    };
+    EXPECT_TRUE(rules.on_command(kOkButton));
+    EXPECT_EQ(flags.exit_requested, c.exits) << c.typed;
+    EXPECT_EQ(form.messages, c.messages) << c.typed;
+    EXPECT_EQ(form.unloads, c.unloads) << c.typed;
+    EXPECT_EQ(form.focused, c.unloads == 0 ? kPasswordBox : 0) << c.typed;
+    EXPECT_EQ(rules.on_unload(false), c.hides_cursor) << c.typed;
+    EXPECT_FALSE(rules.on_unload(true)) << "going down with the saver: the saver shows it";
+  }
+  FakeForm form;
+  SaverFlags flags;
+  PasswordCheckRules rules(form, settings, flags, western_letter_case());
+  EXPECT_TRUE(rules.on_command(kEscapeCommand)) << "taken, no way out";
+  EXPECT_EQ(form.unloads, 0);
 }
 
 }  // namespace

@@ -27,15 +27,12 @@ bool is_escape(const MSG* message) {
 class CheckPasswordDialog::State final : public Form {
  public:
   State(const ProcessValues& process, const Settings& settings, SaverFlags& flags)
-      : Form(password_check_form(), process), settings_(settings), flags_(flags) {}
+      : Form(password_check_form(), process), rules_(*this, settings, flags, letter_case_) {}
 
   // Set when the dialog goes down with the saver: the saver shows the cursor.
   bool saver_ending = false;
 
-  void close() {
-    closing_ = true;
-    unload();
-  }
+  void close() { rules_.close(); }
 
  protected:
   void on_load() override {
@@ -44,81 +41,35 @@ class CheckPasswordDialog::State final : public Form {
     SetTimer(window(), kTimeoutTimerId, kCheckPasswordTimeoutMs, nullptr);
   }
 
-  bool on_command(int id, int) override {
-    switch (id) {
-      case kOkButton:  // Ok, or Enter
-        on_ok();
-        return true;
-      case kCancelButton:
-        on_cancel();
-        return true;
-      case IDCANCEL:  // Escape: not a way out of this dialog
-        return true;
-      default:
-        return false;
-    }
-  }
+  bool on_command(int id, int) override { return rules_.on_command(id); }
 
   // The close box or Alt+F4: as Cancel.
-  void on_close() override { on_cancel(); }
+  void on_close() override { rules_.on_cancel(); }
 
   bool on_message(UINT message, WPARAM wparam, LPARAM, LRESULT&) override {
     if (message != WM_TIMER || wparam != kTimeoutTimerId) return false;
-    on_timeout();
+    KillTimer(window(), kTimeoutTimerId);
+    rules_.on_cancel();
     return true;
   }
 
-  // Every way out ends here.  The cursor is hidden again only when the
-  // dialog closed by its own ways; when it goes down with the saver window
+  // Every way out ends here; when the dialog goes down with the saver window
   // (or its owner object), the saver is ending and shows the cursor.
   void on_unload() override {
     KillTimer(window(), kTimeoutTimerId);
     RemoveWindowSubclass(item(kPasswordBox), &State::password_box_proc, kPasswordBoxSubclassId);
-    password_dialog_unloaded(flags_);
-    if (closing_ && !saver_ending) hide_cursor();
+    if (rules_.on_unload(saver_ending)) hide_cursor();
   }
 
  private:
-  // Ok, or Enter in the text box.  The message box lets the thread's
-  // messages run, so input can reach the dialog while it is up: the guard
-  // keeps a second check from starting inside the first.
-  void on_ok() {
-    if (closing_ || !guard_.enter()) return;
-    if (check_password(settings_.password_plain, text_of(kPasswordBox), flags_, letter_case_)) {
-      guard_.leave();
-      close();
-      return;
-    }
-    set_text(kPasswordBox, "");
-    show_message(wrong_password_message());
-    if (guard_.leave()) {
-      // Twenty seconds passed, or a close came, while the message was up.
-      on_cancel();
-      return;
-    }
-    SetFocus(item(kPasswordBox));
-  }
-
-  // Cancel, closing the window, or the time-out.
-  void on_cancel() {
-    if (closing_ || !guard_.request_close()) return;  // acted on after the message box
-    password_dialog_cancelled(flags_);
-    close();
-  }
-
-  void on_timeout() {
-    KillTimer(window(), kTimeoutTimerId);
-    on_cancel();
-  }
-
   // Enter in the text box is taken here, so it never reaches the edit
   // control (which would beep) even if no dialog navigation handles it.
   // Escape is claimed for the box, so that the dialog keys do not turn it
   // into a way out.
   static LRESULT CALLBACK password_box_proc(HWND box, UINT message, WPARAM wparam, LPARAM lparam,
-                                        UINT_PTR, DWORD_PTR data) {
+                                            UINT_PTR, DWORD_PTR data) {
     if (message == WM_CHAR && wparam == VK_RETURN) {
-      reinterpret_cast<State*>(data)->on_ok();
+      reinterpret_cast<State*>(data)->rules_.on_ok();
       return 0;
     }
     if (message == WM_GETDLGCODE && is_escape(reinterpret_cast<const MSG*>(lparam))) {
@@ -127,11 +78,8 @@ class CheckPasswordDialog::State final : public Form {
     return DefSubclassProc(box, message, wparam, lparam);
   }
 
-  const Settings& settings_;
-  SaverFlags& flags_;
   SystemLetterCase letter_case_;
-  HandlerGuard guard_;
-  bool closing_ = false;
+  PasswordCheckRules rules_;
 };
 
 CheckPasswordDialog::CheckPasswordDialog(const ProcessValues& process, const Settings& settings,

@@ -14,13 +14,8 @@
 // dialog registers itself with register_modeless_dialog (system_utils.h), so
 // the saver's frame wait must process messages with process_pending_messages.
 // Enter in the password box also works without it.  Every other key goes to
-// the password box unchanged: Escape does not close the dialog.
-//
-// The check runs once at a time: input that reaches the dialog while the
-// "Passwords" message box is open starts no second check.  If the 20-second
-// timer expires, or the dialog is asked to close, while the message box is
-// open, the dialog closes as on a time-out as soon as the message box has
-// been dismissed (the animation stands still while the message box is up).
+// the password box unchanged: Escape does not close the dialog.  The
+// handlers' rules are PasswordCheckRules (dialogs/password_check.h).
 
 #include <windows.h>
 

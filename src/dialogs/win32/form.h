@@ -32,13 +32,13 @@ struct FormPicture {
   int resource_id;
 };
 
-class Form {
+class Form : public FormWindow {
  public:
   Form(const FormSpec& spec, const ProcessValues& process, std::vector<FormPicture> pictures = {});
   // Destroys a window that is still open, without running its handlers: a
   // derived dialog that must save or report first unloads in its own
   // destructor.
-  virtual ~Form();
+  ~Form() override;
   Form(const Form&) = delete;
   Form& operator=(const Form&) = delete;
 
@@ -49,15 +49,15 @@ class Form {
   void show_modal(HWND owner);
   // Closes the dialog: a modal one ends its loop, a modeless one is
   // destroyed.  on_unload runs as the window goes.
-  void unload();
+  void unload() override;
 
   HWND window() const { return window_; }
   bool is_open() const { return window_ != nullptr; }
   HWND item(int id) const { return GetDlgItem(window_, id); }
-  std::string text_of(int id) const;
-  void set_text(int id, const std::string& text) const;
-  // A message box over the dialog with one OK button; returns when closed.
-  void show_message(const MessageSpec& message) const;
+  std::string text_of(int id) const override;
+  void set_text(int id, const std::string& text) const override;
+  void focus(int id) const override { SetFocus(item(id)); }
+  void show_message(const MessageSpec& message) const override;
 
  protected:
   const ProcessValues& process() const { return process_; }
