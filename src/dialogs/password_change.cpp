@@ -69,4 +69,41 @@ void store_new_password(std::string_view password, Settings& settings, SettingsS
   save_password(store, settings);
 }
 
+PasswordChangeRules::PasswordChangeRules(FormWindow& form, Settings& settings,
+                                         SettingsStore& store, const KeyboardLayout& layout)
+    : form_(form), settings_(settings), store_(store), layout_(layout) {}
+
+void PasswordChangeRules::on_load() {
+  form_.set_text(kNewPassword, "");
+  form_.set_text(kConfirmPassword, "");
+}
+
+bool PasswordChangeRules::on_command(int id) {
+  switch (id) {
+    case kOK: on_ok(); return true;
+    case kCancel: on_cancel(); return true;
+    default: return false;
+  }
+}
+
+void PasswordChangeRules::on_ok() {
+  if (!guard_.enter()) return;
+  const NewPasswordCheck check =
+      check_new_password(form_.text_of(kNewPassword), form_.text_of(kConfirmPassword), layout_);
+  // The boxes keep the mapped texts, also after a refusal.
+  form_.set_text(kNewPassword, check.first);
+  form_.set_text(kConfirmPassword, check.second);
+  switch (check.verdict) {
+    case NewPasswordVerdict::mismatch: form_.show_message(mismatch_message()); break;
+    case NewPasswordVerdict::too_long: form_.show_message(too_long_message()); break;
+    case NewPasswordVerdict::accepted: store_new_password(check.first, settings_, store_); break;
+  }
+  const bool close_requested = guard_.leave();
+  if (check.verdict == NewPasswordVerdict::accepted || close_requested) form_.unload();
+}
+
+void PasswordChangeRules::on_cancel() {
+  if (guard_.request_close()) form_.unload();
+}
+
 }  // namespace fizzlet

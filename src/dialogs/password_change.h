@@ -66,4 +66,28 @@ const MessageSpec& too_long_message();
 // "misc" alone is written, scrambled.
 void store_new_password(std::string_view password, Settings& settings, SettingsStore& store);
 
+// The handlers of the open dialog: OK (or Enter) checks and stores, a
+// refusal shows its message; one OK at a time while its message box is up,
+// and a close request meanwhile is a Cancel once it is dismissed.
+class PasswordChangeRules {
+ public:
+  // The references must outlive the rules.
+  PasswordChangeRules(FormWindow& form, Settings& settings, SettingsStore& store,
+                      const KeyboardLayout& layout);
+  // Both boxes start empty.
+  void on_load();
+  // OK (Enter) and Cancel (Escape).
+  bool on_command(int id);
+  void on_ok();
+  // Cancel, Escape or closing the window.
+  void on_cancel();
+
+ private:
+  FormWindow& form_;
+  Settings& settings_;
+  SettingsStore& store_;
+  const KeyboardLayout& layout_;
+  HandlerGuard guard_;
+};
+
 }  // namespace fizzlet

@@ -16,18 +16,13 @@ class PasswordChangeDialog final : public Form {
   PasswordChangeDialog(const ProcessValues& process, Settings& settings, SettingsStore& store);
 
  protected:
-  void on_load() override;
-  bool on_command(int id, int notification) override;
-  void on_close() override { on_cancel(); }
+  void on_load() override { rules_.on_load(); }
+  bool on_command(int id, int) override { return rules_.on_command(id); }
+  void on_close() override { rules_.on_cancel(); }
 
  private:
-  void on_ok();
-  void on_cancel();
-
-  Settings& settings_;
-  SettingsStore& store_;
   SystemKeyboardLayout layout_;
-  HandlerGuard guard_;  // one OK at a time, while its message box is up
+  PasswordChangeRules rules_;
 };
 
 }  // namespace fizzlet::win32
