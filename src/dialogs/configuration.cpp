@@ -75,4 +75,53 @@ void save_from_controls(const ConfigurationControls& controls, Settings& setting
   save_settings(store, settings);
 }
 
+ConfigurationRules::ConfigurationRules(FormWindow& form, ConfigurationHost& host,
+                                       Settings& settings, SettingsStore& store)
+    : form_(form), host_(host), settings_(settings), store_(store) {}
+
+void ConfigurationRules::on_load() {
+  load_settings(store_, settings_);
+  host_.show_controls(controls_from_settings(settings_));
+}
+
+bool ConfigurationRules::on_command(int id) {
+  switch (id) {
+    case kAboutButton: run_over([this] { host_.run_about(); }); return true;
+    case kPasswordButton: run_over([this] { host_.run_password_change(); }); return true;
+    case kPreviewButton: run_over([this] { on_preview(); }); return true;
+    case kExitButton:
+    case kEscapeCommand: on_close(); return true;
+    default: return false;
+  }
+}
+
+void ConfigurationRules::on_close() {
+  if (guard_.request_close()) {
+    form_.unload();
+  } else {
+    // run_over closes the dialog when the window over it has ended.
+    host_.end_modal_loop();
+  }
+}
+
+void ConfigurationRules::on_unload() { save_from_controls(host_.controls(), settings_, store_); }
+
+void ConfigurationRules::on_session_end() { on_unload(); }
+
+template <typename Run>
+void ConfigurationRules::run_over(Run run) {
+  if (!guard_.enter()) return;
+  run();
+  if (guard_.leave()) form_.unload();
+}
+
+// The settings are saved first, so the saver (which loads them when it
+// starts) runs with the positions just chosen.  The saver ends on activity
+// without asking for a password.
+void ConfigurationRules::on_preview() {
+  save_from_controls(host_.controls(), settings_, store_);
+  host_.run_preview();
+  if (host_.is_open()) host_.bring_back(kPreviewButton);
+}
+
 }  // namespace fizzlet

@@ -73,4 +73,55 @@ ConfigurationControls controls_from_settings(const Settings& settings);
 void save_from_controls(const ConfigurationControls& controls, Settings& settings,
                         SettingsStore& store);
 
+// What the dialog's handlers ask of its window beyond a form's: the
+// controls that hold settings, and the windows that run over the dialog.
+class ConfigurationHost {
+ public:
+  virtual ~ConfigurationHost() = default;
+  virtual ConfigurationControls controls() const = 0;
+  virtual void show_controls(const ConfigurationControls& shown) = 0;
+  // Each runs modal over the dialog and returns when it has ended.
+  virtual void run_about() = 0;
+  virtual void run_password_change() = 0;
+  virtual void run_preview() = 0;
+  // Ends the loop of the modal window that runs over the dialog.
+  virtual void end_modal_loop() = 0;
+  // The dialog back in front, the focus on a control.
+  virtual void bring_back(int focus_id) = 0;
+  virtual bool is_open() const = 0;
+};
+
+// The handlers of the open dialog.  Every way of closing it saves the
+// settings.  While a window runs over it (the about box, the password
+// change, Preview's saver), a close request ends that window first, then
+// closes the dialog as usual.
+class ConfigurationRules {
+ public:
+  // The references must outlive the rules.
+  ConfigurationRules(FormWindow& form, ConfigurationHost& host, Settings& settings,
+                     SettingsStore& store);
+  // The settings loaded again and shown.
+  void on_load();
+  // About, Password, Preview, and Exit or Escape (as a close).
+  bool on_command(int id);
+  // Exit, Escape, the close box, Alt+F4 or a close request from outside.
+  void on_close();
+  // Every way out: the controls are saved.
+  void on_unload();
+  // The session ends and the program with it, without closing the dialog:
+  // keep what the controls hold.
+  void on_session_end();
+
+ private:
+  template <typename Run>
+  void run_over(Run run);
+  void on_preview();
+
+  FormWindow& form_;
+  ConfigurationHost& host_;
+  Settings& settings_;
+  SettingsStore& store_;
+  HandlerGuard guard_;
+};
+
 }  // namespace fizzlet

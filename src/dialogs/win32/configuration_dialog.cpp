@@ -60,7 +60,8 @@ ConfigurationDialog::ConfigurationDialog(ProcessValues& process, Settings& setti
       process_(process),
       settings_(settings),
       store_(store),
-      run_preview_(std::move(run_preview)) {}
+      run_preview_(std::move(run_preview)),
+      rules_(*this, *this, settings, store) {}
 
 ConfigurationControls ConfigurationDialog::controls() const {
   return {GetScrollPos(item(kKernelCountScrollBar), SB_CTL),
@@ -68,39 +69,15 @@ ConfigurationControls ConfigurationDialog::controls() const {
           IsDlgButtonChecked(window(), kMusicCheckBox) == BST_CHECKED};
 }
 
-void ConfigurationDialog::on_load() {
-  set_icon(window());
-  load_settings(store_, settings_);
-  const ConfigurationControls shown = controls_from_settings(settings_);
+void ConfigurationDialog::show_controls(const ConfigurationControls& shown) {
   set_scroll(item(kKernelCountScrollBar), kKernelCountRange, shown.kernel_count);
   set_scroll(item(kPopChanceScrollBar), kPopChanceRange, shown.pop_chance);
   CheckDlgButton(window(), kMusicCheckBox, shown.music_on ? BST_CHECKED : BST_UNCHECKED);
 }
 
-bool ConfigurationDialog::on_command(int id, int) {
-  switch (id) {
-    case kAboutButton: on_about(); return true;
-    case kPasswordButton: on_password(); return true;
-    case kPreviewButton: on_preview(); return true;
-    case kExitButton:  // Exit
-    case IDCANCEL:   // Escape
-      on_close();
-      return true;
-    default:
-      return false;
-  }
-}
-
-// Exit, Escape, the close box, Alt+F4 or a close request from outside.
-void ConfigurationDialog::on_close() {
-  if (guard_.request_close()) {
-    unload();
-  } else {
-    // A modal window runs over the dialog: a quit request ends its loop (the
-    // saver and the dialogs' loops pass it on), and run_over closes this
-    // dialog when it returns.
-    PostQuitMessage(0);
-  }
+void ConfigurationDialog::on_load() {
+  set_icon(window());
+  rules_.on_load();
 }
 
 bool ConfigurationDialog::on_message(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
@@ -110,18 +87,13 @@ bool ConfigurationDialog::on_message(UINT message, WPARAM wparam, LPARAM lparam,
       result = 0;
       return true;
     case WM_ENDSESSION:
-      // The session ends and the program with it, without closing the
-      // dialog: keep what the controls hold.
-      if (wparam != FALSE) save_from_controls(controls(), settings_, store_);
+      if (wparam != FALSE) rules_.on_session_end();
       result = 0;
       return true;
     default:
       return false;
   }
 }
-
-// Every way out passes here: copy the controls into the settings and save.
-void ConfigurationDialog::on_unload() { save_from_controls(controls(), settings_, store_); }
 
 void ConfigurationDialog::on_scroll(HWND bar, int request) const {
   const int id = GetDlgCtrlID(bar);
@@ -134,38 +106,22 @@ void ConfigurationDialog::on_scroll(HWND bar, int request) const {
   if (position != info.nPos) SetScrollPos(bar, SB_CTL, position, TRUE);
 }
 
-template <typename Run>
-void ConfigurationDialog::run_over(Run run) {
-  if (!guard_.enter()) return;
-  run();
-  if (guard_.leave()) unload();
+void ConfigurationDialog::run_about() {
+  AboutDialog about(process_);
+  about.show_modal(window());
 }
 
-void ConfigurationDialog::on_about() {
-  run_over([this] {
-    AboutDialog about(process_);
-    about.show_modal(window());
-  });
+void ConfigurationDialog::run_password_change() {
+  PasswordChangeDialog password(process_, settings_, store_);
+  password.show_modal(window());
 }
 
-void ConfigurationDialog::on_password() {
-  run_over([this] {
-    PasswordChangeDialog password(process_, settings_, store_);
-    password.show_modal(window());
-  });
-}
+// The saver and the dialogs' loops pass a quit request on.
+void ConfigurationDialog::end_modal_loop() { PostQuitMessage(0); }
 
-// Preview: the settings are saved first, so the saver (which loads them
-// when it starts) runs with the positions just chosen.  The saver window is
-// modal over this dialog and ends on activity without asking for a password.
-void ConfigurationDialog::on_preview() {
-  run_over([this] {
-    save_from_controls(controls(), settings_, store_);
-    run_preview_();
-    if (!is_open()) return;
-    SetForegroundWindow(window());
-    SetFocus(item(kPreviewButton));
-  });
+void ConfigurationDialog::bring_back(int focus_id) {
+  SetForegroundWindow(window());
+  SetFocus(item(focus_id));
 }
 
 }  // namespace fizzlet::win32

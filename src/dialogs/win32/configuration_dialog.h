@@ -1,11 +1,7 @@
 #pragma once
-// The configuration dialog of /c and of an empty command
-// line.  It is the program's only window: every way of closing it saves the
-// settings, and the program ends when show_modal returns.
-//
-// While Preview runs the saver, or the about box or the password change
-// dialog is open over it, a close request (from outside: the dialog itself
-// is disabled) ends that first, then closes the dialog as usual.
+// The configuration dialog of /c and of an empty command line.  It is the
+// program's only window: the program ends when show_modal returns.  Its
+// handlers' rules are ConfigurationRules (dialogs/configuration.h).
 
 #include <windows.h>
 
@@ -17,7 +13,7 @@
 
 namespace fizzlet::win32 {
 
-class ConfigurationDialog final : public Form {
+class ConfigurationDialog final : public Form, public ConfigurationHost {
  public:
   // Runs the saver as the Preview button shows it (modal over the thread's
   // windows, ending on activity without a password) and returns when it has
@@ -28,30 +24,31 @@ class ConfigurationDialog final : public Form {
   ConfigurationDialog(ProcessValues& process, Settings& settings, SettingsStore& store,
                       RunPreview run_preview);
 
-  // The states of the controls that hold settings.
-  ConfigurationControls controls() const;
+  // ConfigurationHost
+  ConfigurationControls controls() const override;
+  void show_controls(const ConfigurationControls& shown) override;
+  void run_about() override;
+  void run_password_change() override;
+  void run_preview() override { run_preview_(); }
+  void end_modal_loop() override;
+  void bring_back(int focus_id) override;
+  bool is_open() const override { return Form::is_open(); }
 
  protected:
   void on_load() override;
-  bool on_command(int id, int notification) override;
-  void on_close() override;
+  bool on_command(int id, int) override { return rules_.on_command(id); }
+  void on_close() override { rules_.on_close(); }
   bool on_message(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
-  void on_unload() override;
+  void on_unload() override { rules_.on_unload(); }
 
  private:
-  void on_about();
-  void on_password();
-  void on_preview();
   void on_scroll(HWND bar, int request) const;
-  // Runs a modal window over the dialog (a dialog, the preview saver).
-  template <typename Run>
-  void run_over(Run run);
 
   ProcessValues& process_;
   Settings& settings_;
   SettingsStore& store_;
   RunPreview run_preview_;
-  HandlerGuard guard_;
+  ConfigurationRules rules_;
 };
 
 }  // namespace fizzlet::win32
