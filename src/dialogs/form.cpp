@@ -67,6 +67,24 @@ int text_room(const FormSpec& form, const ControlSpec& control) {
   return std::max(label.width, right - label.left);
 }
 
+FormLayout lay_out_form(const FormSpec& form, int twips_per_pixel_x, int twips_per_pixel_y) {
+  FormLayout layout{twips_to_pixels(form.client_width, twips_per_pixel_x),
+                    twips_to_pixels(form.client_height, twips_per_pixel_y),
+                    twips_to_pixels(kFormFontTwips, twips_per_pixel_y),
+                    {}};
+  for (const ControlSpec& control : form.controls) {
+    layout.controls.push_back({&control, to_pixels(control.rect, twips_per_pixel_x, twips_per_pixel_y),
+                               control.kind == ControlKind::title_label, shows_text(control.kind),
+                               twips_to_pixels(text_room(form, control), twips_per_pixel_x)});
+  }
+  return layout;
+}
+
+int fitted_label_width(const PlacedControl& control, int needed) {
+  const int width = control.place.width;
+  return std::clamp(needed, width, std::max(width, control.text_room));
+}
+
 const ControlSpec* FormSpec::find(int id) const {
   for (const ControlSpec& control : controls) {
     if (control.id == id) return &control;

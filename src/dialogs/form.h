@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "geometry/pixel_rect.h"
 
@@ -68,6 +69,31 @@ inline constexpr int kFormFontTwips = 8 * 20;
 // the form.  Other labels keep their width; buttons and check boxes leave
 // room for their edges or their square.
 int text_room(const FormSpec& form, const ControlSpec& control);
+
+// A form laid out at a resolution, in pixels: its client area, the height
+// of its font, and every control's place, font and room for its text.
+struct PlacedControl {
+  const ControlSpec* spec = nullptr;
+  PixelRect place;
+  bool bold = false;        // the title's font
+  bool shows_text = false;  // its text is measured and fitted
+  int text_room = 0;        // see text_room
+};
+struct FormLayout {
+  int client_width = 0;
+  int client_height = 0;
+  int font_height = 0;
+  std::vector<PlacedControl> controls;
+};
+FormLayout lay_out_form(const FormSpec& form, int twips_per_pixel_x, int twips_per_pixel_y);
+
+// Every text stays on one line inside its control.  A left-aligned label
+// is as wide as its text needs, at least its place and at most its room;
+// where the system's font is wider still than the one the form was designed
+// with, the text gets a smaller size of the same font, one pixel at a time,
+// never below kSmallestFontPixels.
+int fitted_label_width(const PlacedControl& control, int needed);
+inline constexpr int kSmallestFontPixels = 8;
 
 // A handler that shows a message box or runs a modal window (a preview, a
 // dialog over this one) lets the thread's messages run meanwhile, so input

@@ -43,6 +43,25 @@ TEST(FormLayout, LabelsMayGrowIntoTheFreeRoomBesideThem) {
   EXPECT_EQ(text_room(config, *config.find(configuration::kMusicCheckBox)), 2595 - 300);
 }
 
+TEST(FormLayout, PlacesEveryControlAndFitsALabelBetweenItsPlaceAndItsRoom) {
+  const FormSpec& check = password_check_form();
+  const FormLayout layout = lay_out_form(check, 15, 12);
+  EXPECT_EQ(layout.client_width, 256);
+  EXPECT_EQ(layout.client_height, 94);
+  EXPECT_EQ(layout.font_height, 13);
+  ASSERT_EQ(layout.controls.size(), check.controls.size());
+  const PlacedControl& prompt = layout.controls.back();
+  EXPECT_EQ(prompt.spec->id, password_check::kPromptLabel);
+  EXPECT_EQ(prompt.place, (PixelRect{12, 15, 169, 28}));
+  EXPECT_TRUE(prompt.shows_text);
+  EXPECT_EQ(prompt.text_room, 170);  // (2790 - 60 - 180) / 15
+  EXPECT_FALSE(layout.controls.front().shows_text) << "the password box";
+  EXPECT_TRUE(lay_out_form(about_form(), 15, 15).controls[3].bold) << "the title";
+  for (const auto& [needed, width] : {std::pair{100, 169}, {169, 169}, {170, 170}, {400, 170}}) {
+    EXPECT_EQ(fitted_label_width(prompt, needed), width) << needed;
+  }
+}
+
 std::vector<int> tab_order(const FormSpec& form) {
   std::vector<int> ids;
   for (const ControlSpec& control : form.controls) {

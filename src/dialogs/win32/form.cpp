@@ -177,57 +177,49 @@ void Form::initialise() {
 }
 
 void Form::lay_out(int twips_per_pixel_x, int twips_per_pixel_y) {
-  // The client area in pixels; the frame around it is what the window has
-  // now beyond its client area, measured twice because a first size far
-  // from the final one may change the frame (a wrapped caption bar).
-  const int width = twips_to_pixels(spec_.client_width, twips_per_pixel_x);
-  const int height = twips_to_pixels(spec_.client_height, twips_per_pixel_y);
+  const FormLayout layout = lay_out_form(spec_, twips_per_pixel_x, twips_per_pixel_y);
+  // The frame around the client area is what the window has now beyond it,
+  // measured twice because a first size far from the final one may change
+  // the frame (a wrapped caption bar).
   for (int pass = 0; pass < 2; ++pass) {
     RECT outer{}, client{};
     GetWindowRect(window_, &outer);
     GetClientRect(window_, &client);
     const int frame_x = (outer.right - outer.left) - client.right;
     const int frame_y = (outer.bottom - outer.top) - client.bottom;
-    SetWindowPos(window_, nullptr, 0, 0, width + frame_x, height + frame_y,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(window_, nullptr, 0, 0, layout.client_width + frame_x,
+                 layout.client_height + frame_y, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
-
-  const int font_height = twips_to_pixels(kFormFontTwips, twips_per_pixel_y);
-  font_ = make_font(font_height, false);
-  bold_font_ = make_font(font_height, true);
+  font_ = make_font(layout.font_height, false);
+  bold_font_ = make_font(layout.font_height, true);
   fitted_fonts_.clear();
-  for (const ControlSpec& control : spec_.controls) {
-    const PixelRect place = to_pixels(control.rect, twips_per_pixel_x, twips_per_pixel_y);
-    const HWND child = item(control.id);
+  for (const PlacedControl& control : layout.controls) {
+    const PixelRect& place = control.place;
+    const HWND child = item(control.spec->id);
     MoveWindow(child, place.left, place.top, place.width, place.height, FALSE);
-    const HFONT font = control.kind == ControlKind::title_label ? bold_font_.get() : font_.get();
+    const HFONT font = control.bold ? bold_font_.get() : font_.get();
     SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    if (shows_text(control.kind)) fit_text(control, twips_per_pixel_x, twips_per_pixel_y);
+    if (control.shows_text) fit_text(control, layout.font_height);
   }
   InvalidateRect(window_, nullptr, TRUE);
 }
 
-// Every text stays on one line inside its control.  A label that needs
-// more room takes the free room beside it; where the system's font is wider
-// still than the one the form was designed with, the text gets a slightly
-// smaller size of the same font, never below 8 pixels.
-void Form::fit_text(const ControlSpec& control, int twips_per_pixel_x, int twips_per_pixel_y) {
-  const HWND child = item(control.id);
-  const int room = twips_to_pixels(text_room(spec_, control), twips_per_pixel_x);
+// The rules are fitted_label_width's (dialogs/form.h).
+void Form::fit_text(const PlacedControl& control, int font_height) {
+  const HWND child = item(control.spec->id);
   auto font = reinterpret_cast<HFONT>(SendMessageA(child, WM_GETFONT, 0, 0));
   if (font == nullptr) return;
   const LONG needed = text_width(child, font);
-  if (control.kind == ControlKind::label) {
-    const PixelRect place = to_pixels(control.rect, twips_per_pixel_x, twips_per_pixel_y);
-    const int width = std::clamp(static_cast<int>(needed), place.width, std::max(place.width, room));
-    MoveWindow(child, place.left, place.top, width, place.height, FALSE);
+  if (control.spec->kind == ControlKind::label) {
+    const PixelRect& place = control.place;
+    MoveWindow(child, place.left, place.top, fitted_label_width(control, static_cast<int>(needed)),
+               place.height, FALSE);
   }
-  if (needed <= room) return;
-  const bool bold = control.kind == ControlKind::title_label;
+  if (needed <= control.text_room) return;
   UniqueFont smaller;
-  for (int height = twips_to_pixels(kFormFontTwips, twips_per_pixel_y) - 1; height >= 8; --height) {
-    smaller = make_font(height, bold);
-    if (!smaller || text_width(child, smaller.get()) <= room) break;
+  for (int height = font_height - 1; height >= kSmallestFontPixels; --height) {
+    smaller = make_font(height, control.bold);
+    if (!smaller || text_width(child, smaller.get()) <= control.text_room) break;
   }
   if (!smaller) return;
   SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(smaller.get()), FALSE);

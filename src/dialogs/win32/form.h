@@ -78,7 +78,7 @@ class Form : public FormWindow {
   INT_PTR handle(UINT message, WPARAM wparam, LPARAM lparam);
   void initialise();
   void lay_out(int twips_per_pixel_x, int twips_per_pixel_y);
-  void fit_text(const ControlSpec& control, int twips_per_pixel_x, int twips_per_pixel_y);
+  void fit_text(const PlacedControl& control, int font_height);
   void add_tool_tips();
   void draw_picture(const DRAWITEMSTRUCT& item) const;
   void detach();
