@@ -53,6 +53,11 @@ bool is_absolute_path(std::string_view text) {
 
 const FormSpec& about_form() { return kForm; }
 
+AboutCommand about_command(int id) {
+  if (id == kOkButton || id == kEscapeCommand) return AboutCommand::close;
+  return id == kHomePageButton ? AboutCommand::open_home_page : AboutCommand::none;
+}
+
 std::string home_page_address(std::string_view home_page, std::string_view app_folder) {
   if (home_page.empty() || has_scheme(home_page) || is_absolute_path(home_page)) {
     return std::string(home_page);

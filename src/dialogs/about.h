@@ -18,6 +18,11 @@ inline constexpr int kHomePageButton = 1203;  // "Want more screen savers? Click
 
 const FormSpec& about_form();
 
+// What a command of the about box does: Ok, Enter and Escape close it; the
+// home-page button opens the home page.
+enum class AboutCommand { none, close, open_home_page };
+AboutCommand about_command(int id);
+
 // The address that the home-page button opens.  home_page is the build's
 // setting: a web address (anything with a scheme, such as "https:" or
 // "file:") or a path on a drive ("C:\\page.html", "C:page.html") or from a

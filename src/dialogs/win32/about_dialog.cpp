@@ -17,17 +17,10 @@ AboutDialog::AboutDialog(const ProcessValues& process)
     : Form(about_form(), process, {{kAboutPicture, IDB_ABOUT}}) {}
 
 bool AboutDialog::on_command(int id, int) {
-  switch (id) {
-    case kOkButton:  // Ok, Enter
-    case IDCANCEL:   // Escape
-      unload();
-      return true;
-    case kHomePageButton:
-      on_home_page();
-      return true;
-    default:
-      return false;
-  }
+  const AboutCommand command = about_command(id);
+  if (command == AboutCommand::close) unload();
+  if (command == AboutCommand::open_home_page) on_home_page();
+  return command != AboutCommand::none;
 }
 
 void AboutDialog::on_home_page() const {
