@@ -47,4 +47,13 @@ std::int32_t window_handle_from_command_line(std::string_view arguments) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(*value));
 }
 
+StartRequest start_request(std::string_view command_line) {
+  const std::string_view arguments = arguments_of_command_line(command_line);
+  StartRequest request{mode_from_command_line(arguments), 0};
+  if (request.mode == Mode::preview || request.mode == Mode::password_change) {
+    request.window_handle = window_handle_from_command_line(arguments);
+  }
+  return request;
+}
+
 }  // namespace fizzlet

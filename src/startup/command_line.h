@@ -27,4 +27,12 @@ Mode mode_from_command_line(std::string_view arguments);
 // one between 2^31 and 2^32 - 1 (a handle written unsigned) keeps its bits.
 std::int32_t window_handle_from_command_line(std::string_view arguments);
 
+// What start-up makes of a full command line: its mode and, for "/P" and
+// "/A", the window handle after the switch (0 for every other mode).
+struct StartRequest {
+  Mode mode = Mode::none;
+  std::int32_t window_handle = 0;
+};
+StartRequest start_request(std::string_view command_line);
+
 }  // namespace fizzlet

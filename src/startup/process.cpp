@@ -1,5 +1,7 @@
 #include "startup/process.h"
 
+#include <cmath>
+
 namespace fizzlet {
 
 std::string app_folder_from_module_path(std::string_view module_path) {
@@ -28,6 +30,12 @@ std::int16_t twips_per_pixel(int logical_pixels_per_inch) {
   // Above 2880 pixels per inch the rounded value would be 0, and every
   // twips-to-pixels division by it would fail.
   return static_cast<std::int16_t>(rounded < 1 ? 1 : rounded);
+}
+
+ScreenPoint centred_origin(int screen_width, int screen_height, int width, int height) {
+  // nearbyint rounds halves to even in the default rounding mode.
+  return {static_cast<int>(std::nearbyint(screen_width / 2.0 - width / 2.0)),
+          static_cast<int>(std::nearbyint(screen_height / 2.0 - height / 2.0))};
 }
 
 }  // namespace fizzlet

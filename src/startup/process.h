@@ -26,4 +26,14 @@ std::string app_folder_from_module_path(std::string_view module_path);
 // and never less than 1.
 std::int16_t twips_per_pixel(int logical_pixels_per_inch);
 
+// The top-left corner that centres a window of the given size on a screen
+// of the given size, rounded halves to even; negative for a window larger
+// than the screen.
+struct ScreenPoint {
+  int x = 0;
+  int y = 0;
+  friend bool operator==(const ScreenPoint&, const ScreenPoint&) = default;
+};
+ScreenPoint centred_origin(int screen_width, int screen_height, int width, int height);
+
 }  // namespace fizzlet

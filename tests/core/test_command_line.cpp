@@ -96,5 +96,32 @@ TEST(ProcessValues, TwipsPerPixelRoundsHalvesToEven) {
   EXPECT_EQ(twips_per_pixel(100000), 1);  // never 0, which callers divide by
 }
 
+TEST(CommandLine, TheStartRequestTakesAWindowHandleOnlyForPreviewAndPasswordChange) {
+  struct Case {
+    const char* command_line;
+    Mode mode;
+    std::int32_t handle;
+  } cases[] = {
+      {"fizzlet.scr /p 1234", Mode::preview, 1234},
+      {"\"C:\\a b\\fizzlet.scr\" /a 77", Mode::password_change, 77},
+      {"fizzlet.scr /s 1234", Mode::saver, 0},
+      {"fizzlet.scr /c:99", Mode::configuration, 0},
+      {"fizzlet.scr", Mode::configuration, 0},
+      {"fizzlet.scr /x 5", Mode::none, 0},
+  };
+  for (const Case& c : cases) {
+    const StartRequest request = start_request(c.command_line);
+    EXPECT_EQ(request.mode, c.mode) << c.command_line;
+    EXPECT_EQ(request.window_handle, c.handle) << c.command_line;
+  }
+}
+
+TEST(ProcessValues, AWindowIsCentredOnTheScreenRoundedHalvesToEven) {
+  EXPECT_EQ(centred_origin(1024, 768, 256, 94), (ScreenPoint{384, 337}));
+  EXPECT_EQ(centred_origin(1024, 768, 255, 93), (ScreenPoint{384, 338}));  // 384.5, 337.5
+  EXPECT_EQ(centred_origin(1024, 768, 257, 95), (ScreenPoint{384, 336}));  // 383.5, 336.5
+  EXPECT_EQ(centred_origin(640, 480, 800, 600), (ScreenPoint{-80, -60}));
+}
+
 }  // namespace
 }  // namespace fizzlet

@@ -100,8 +100,8 @@ int start(std::string_view command_line) {
     process.twips_per_pixel_x = twips_per_pixel(GetDeviceCaps(screen.get(), LOGPIXELSX));
     process.twips_per_pixel_y = twips_per_pixel(GetDeviceCaps(screen.get(), LOGPIXELSY));
   }
-  const std::string_view arguments = arguments_of_command_line(command_line);
-  const Mode mode = mode_from_command_line(arguments);
+  const StartRequest request = start_request(command_line);
+  process.preview_parent = request.window_handle;
 
   RegistryStore store;
   Settings settings;
@@ -111,7 +111,7 @@ int start(std::string_view command_line) {
   SaverKeep keep;
 
   bool window_open = false;
-  switch (mode) {
+  switch (request.mode) {
     case Mode::saver:
       run_saver(process, settings, store, keep);
       return 0;
@@ -119,11 +119,9 @@ int start(std::string_view command_line) {
       window_open = open_configuration(process, settings, store, keep);
       break;
     case Mode::preview:
-      process.preview_parent = window_handle_from_command_line(arguments);
       window_open = open_preview(process, settings, store);
       break;
     case Mode::password_change:
-      process.preview_parent = window_handle_from_command_line(arguments);
       window_open = open_password_change(process, settings, store);
       break;
     case Mode::none:

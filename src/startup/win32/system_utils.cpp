@@ -3,12 +3,12 @@
 #include <mmsystem.h>
 
 #include <array>
-#include <cmath>
 #include <span>
 
 #include "settings/number_text.h"
 #include "settings/registry_value.h"
 #include "settings/win32/registry_key.h"
+#include "startup/process.h"
 
 namespace fizzlet::win32 {
 namespace {
@@ -48,13 +48,10 @@ void saver_mode_pair(UINT running, UINT active) {
 void center_form(HWND form) {
   RECT rect{};
   GetWindowRect(form, &rect);
-  const double width = rect.right - rect.left;
-  const double height = rect.bottom - rect.top;
-  const double left = GetSystemMetrics(SM_CXSCREEN) / 2.0 - width / 2.0;
-  const double top = GetSystemMetrics(SM_CYSCREEN) / 2.0 - height / 2.0;
-  // nearbyint rounds halves to even in the default rounding mode.
-  SetWindowPos(form, nullptr, static_cast<int>(std::nearbyint(left)),
-               static_cast<int>(std::nearbyint(top)), 0, 0,
+  const ScreenPoint origin =
+      centred_origin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                     rect.right - rect.left, rect.bottom - rect.top);
+  SetWindowPos(form, nullptr, origin.x, origin.y, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   // A quit request taken here (a close request that arrived while the form
   // loads) belongs to the loop that runs the form: post it again.
