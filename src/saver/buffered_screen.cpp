@@ -1,0 +1,71 @@
+#include "saver/buffered_screen.h"
+
+#include <utility>
+
+namespace fizzlet {
+
+std::vector<PixelRect> side_by_side(std::span<const PixelRect> sizes) {
+  std::vector<PixelRect> placed;
+  std::int32_t left = 0;
+  for (const PixelRect &size : sizes) {
+    placed.push_back({left, 0, size.width, size.height});
+    left += size.width;
+  }
+  return placed;
+}
+
+PixelRect covering(std::span<const PixelRect> areas) {
+  PixelRect all{};
+  for (const PixelRect &area : areas)
+    all = union_of(all, area);
+  return {0, 0, static_cast<std::int32_t>(all.right()),
+          static_cast<std::int32_t>(all.bottom())};
+}
+
+BufferedScreen::BufferedScreen(int width, int height,
+                               std::vector<PixelRect> areas)
+    : width_(width), height_(height), areas_(std::move(areas)),
+      pending_(areas_.size()), stale_(areas_.size()) {}
+
+void BufferedScreen::add(std::vector<PixelRect> &rects, const PixelRect &rect) {
+  if (rect.empty())
+    return;
+  for (const PixelRect &known : rects) {
+    if (known.contains(rect))
+      return;
+  }
+  rects.push_back(rect);
+  if (rects.size() > kMaxRects) {
+    PixelRect all{};
+    for (const PixelRect &each : rects)
+      all = union_of(all, each);
+    rects.assign(1, all);
+  }
+}
+
+void BufferedScreen::bit_blt(int dx, int dy, int w, int h, const Surface &, int,
+                             int, RasterOp) {
+  const PixelRect drawn = intersection({dx, dy, w, h}, {0, 0, width_, height_});
+  for (std::size_t i = 0; i < areas_.size(); ++i) {
+    PixelRect part = intersection(drawn, areas_[i]);
+    part.left -= areas_[i].left;
+    part.top -= areas_[i].top;
+    add(pending_[i], part);
+  }
+}
+
+BufferUpdate BufferedScreen::take_update(std::size_t area, std::size_t buffer) {
+  BufferUpdate update{std::exchange(stale_[area][buffer], {}),
+                      std::move(pending_[area])};
+  pending_[area].clear();
+  for (const PixelRect &rect : update.damage) {
+    add(update.copy, rect);
+    for (std::size_t other = 0; other < kBuffers; ++other) {
+      if (other != buffer)
+        add(stale_[area][other], rect);
+    }
+  }
+  return update;
+}
+
+} // namespace fizzlet
