@@ -25,3 +25,19 @@ function(fizzlet_win32_library name)
   fizzlet_library(${name} ${ARGN})
   target_compile_definitions(${name} PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX STRICT _WIN32_WINNT=0x0601)
 endfunction()
+
+# fizzlet_wayland_protocol(NAME XML BASENAME): a library of the client code
+# that wayland-scanner generates from the protocol description XML, with its
+# header BASENAME-client-protocol.h.  Generated code is not held to the
+# project's warnings.
+function(fizzlet_wayland_protocol name xml basename)
+  set(out ${CMAKE_CURRENT_BINARY_DIR}/protocols)
+  add_custom_command(OUTPUT ${out}/${basename}-client-protocol.h ${out}/${basename}-protocol.c
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${out}
+    COMMAND ${FIZZLET_WAYLAND_SCANNER} client-header ${xml} ${out}/${basename}-client-protocol.h
+    COMMAND ${FIZZLET_WAYLAND_SCANNER} private-code ${xml} ${out}/${basename}-protocol.c
+    DEPENDS ${xml} VERBATIM)
+  add_library(${name} STATIC ${out}/${basename}-protocol.c ${out}/${basename}-client-protocol.h)
+  target_include_directories(${name} PUBLIC ${out})
+  target_link_libraries(${name} PUBLIC PkgConfig::Wayland)
+endfunction()

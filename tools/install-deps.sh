@@ -15,6 +15,7 @@ packages=(
   wixl msitools unzip
   dpkg-dev file lintian
   libx11-dev libxext-dev libxrandr-dev libxinerama-dev libfluidsynth-dev timgm6mb-soundfont xscreensaver
+  libwayland-dev libwayland-bin wayland-protocols libxkbcommon-dev sway grim wtype swayidle
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -48,6 +48,8 @@ WORK_DIR=""         # scratch folder of this script, removed at the end
 SHOTS=""            # screenshots of "shot", kept when FIZZLET_SHOTS is set
 BACKGROUND_PIDS=()  # background processes to end at the end
 X_SERVER_PID=""     # an X server started here (Xvfb or Xorg)
+SWAY_PID=""         # a headless sway started here (start_sway)
+SWAY_USER=fizzlet-saver
 WINE_STARTED=""     # set when this script made a Wine prefix and its server
 SAVER_KIND=""       # wine or x11: which saver the saver_* helpers drive
 SAVER_PID=""        # the saver started last (for Wine, its wine launcher)
@@ -99,7 +101,8 @@ cleanup() {
   for pid in "${BACKGROUND_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
   if [ -n "$WINE_STARTED" ]; then wine_stop_server; fi
   [ -n "$X_SERVER_PID" ] && kill "$X_SERVER_PID" 2>/dev/null
-  for pid in "${BACKGROUND_PIDS[@]}" $X_SERVER_PID; do wait "$pid" 2>/dev/null || true; done
+  [ -n "$SWAY_PID" ] && kill "$SWAY_PID" 2>/dev/null
+  for pid in "${BACKGROUND_PIDS[@]}" $X_SERVER_PID $SWAY_PID; do wait "$pid" 2>/dev/null || true; done
   [ -n "$WORK_DIR" ] && rm -rf "$WORK_DIR"
   return 0
 }
@@ -257,8 +260,15 @@ press() {
   xdotool key --delay 80 "$@"
 }
 
-# Saves the whole display, or WINDOW, as a PNG file.
-screenshot() { import -window "${2:-root}" "$1" 2>/dev/null; }
+# Saves the whole display, or WINDOW, as a PNG file; under sway (start_sway)
+# every output, side by side as the compositor places them.
+screenshot() {
+  if [ -n "$SWAY_PID" ]; then
+    as_sway_user grim - >"$1" 2>/dev/null
+  else
+    import -window "${2:-root}" "$1" 2>/dev/null
+  fi
+}
 
 # shot NAME [WINDOW]: a screenshot named NAME.png in $SHOTS.
 shot() {
@@ -362,6 +372,12 @@ saver_press() {
     focus "$SAVER_CAPTION" || fail "could not give the saver the keyboard"
     ACTED_MS=$(now_ms)
     xdotool key --delay 80 "$@"
+  elif [ "$SAVER_KIND" = wayland ]; then
+    # A virtual keyboard that the saver takes first, then the keys.
+    local key typed=(-s 500)
+    for key in "$@"; do typed+=(-k "$key"); done
+    ACTED_MS=$(now_ms)
+    as_sway_user wtype "${typed[@]}" >/dev/null 2>&1
   else
     ACTED_MS=$(now_ms)
     xdotool key "$@"
@@ -663,6 +679,64 @@ x11_end_with_key() {
   end_with_key q 3000 >/dev/null || fail "a key did not end the saver"
   reap_saver
   [ "$SAVER_STATUS" -eq 0 ] || fail "exit status $SAVER_STATUS after a key"
+}
+
+# --- Wayland: a headless sway -------------------------------------------------
+
+# sway_user_command COMMAND...: SWAY_COMMAND runs COMMAND as the
+# unprivileged user that sway needs, in the session of start_sway (run in
+# the background, "$!" is COMMAND itself); as_sway_user runs it.
+sway_user_command() {
+  SWAY_COMMAND=(setpriv --reuid="$SWAY_USER" --regid="$SWAY_USER" --init-groups env -i
+    PATH=/usr/bin:/bin HOME="$WORK_DIR/home" XDG_CONFIG_HOME="$WORK_DIR/home/config"
+    XDG_RUNTIME_DIR="$WORK_DIR/run" WAYLAND_DISPLAY=wayland-1 ${SWAYSOCK:+SWAYSOCK="$SWAYSOCK"}
+    FIZZLET_FRAME_LOG="${FIZZLET_FRAME_LOG:-}" WLR_BACKENDS=headless WLR_RENDERER=pixman
+    WLR_LIBINPUT_NO_DEVICES=1 "$@")
+}
+as_sway_user() {
+  sway_user_command "$@"
+  "${SWAY_COMMAND[@]}"
+}
+
+# start_sway WxH: the scratch folder, the user (sway will not run as root;
+# skipped, status 77, when not root), and sway on its headless back end and
+# software renderer with one output, HEADLESS-1, of that size; the program
+# copied to $WORK_DIR/fizzlet, where the user may run it.  SWAYSOCK is set.
+start_sway() {
+  if [ "$(id -u)" -ne 0 ] || ! command -v sway >/dev/null; then
+    echo "[$SCRIPT_NAME] skipped: needs root (sway runs as a user made for the test) and sway"
+    exit 77
+  fi
+  id -u "$SWAY_USER" >/dev/null 2>&1 ||
+    useradd --system --no-create-home --shell /usr/sbin/nologin "$SWAY_USER" ||
+    fail "cannot make the user $SWAY_USER"
+  scratch_setup
+  chmod 755 "$WORK_DIR"
+  [ -n "${FIZZLET:-}" ] && cp "$FIZZLET" "$WORK_DIR/fizzlet"
+  mkdir -m 700 "$WORK_DIR/run" && mkdir "$WORK_DIR/home"
+  chown "$SWAY_USER" "$WORK_DIR/run" "$WORK_DIR/home"
+  printf 'output HEADLESS-1 resolution %s\nxwayland disable\n' "$1" >"$WORK_DIR/sway.config"
+  sway_user_command sway -c "$WORK_DIR/sway.config"
+  "${SWAY_COMMAND[@]}" >"$WORK_DIR/sway.log" 2>&1 </dev/null &
+  SWAY_PID=$!
+  local _
+  for _ in $(seq 100); do
+    SWAYSOCK=$(ls "$WORK_DIR"/run/sway-ipc.*.sock 2>/dev/null | head -n 1)
+    [ -n "$SWAYSOCK" ] && [ -S "$WORK_DIR/run/wayland-1" ] && break
+    sleep 0.1
+  done
+  [ -n "$SWAYSOCK" ] || fail "sway did not start: $(cat "$WORK_DIR/sway.log")"
+  export SWAYSOCK
+}
+
+# The saver as the sway user in the background, its standard error in
+# $WORK_DIR/saver.err (x11_running, x11_wait_exit and reap_saver follow it).
+wayland_start() {
+  sway_user_command "$WORK_DIR/fizzlet" "$@"
+  "${SWAY_COMMAND[@]}" 2>"$WORK_DIR/saver.err" </dev/null &
+  SAVER_PID=$!
+  SAVER_KIND=wayland
+  BACKGROUND_PIDS+=("$SAVER_PID")
 }
 
 # --- Figures -------------------------------------------------------------------

@@ -9,6 +9,10 @@ constexpr std::string_view kUsage = R"(usage: fizzlet [options]
 Golden kernels roll along the bottom of the screen, hop and pop.
 
 Where to draw:
+  --wayland           on the Wayland compositor of $WAYLAND_DISPLAY: one
+                      full-screen surface per output (the default when that
+                      is set and no X11 window or display is asked for)
+  --x11               on the X display, even under a Wayland compositor
   --fullscreen        a full-screen window of its own (the default on a plain
                       display); a typed character or a lot of mouse movement
                       ends it
@@ -27,6 +31,9 @@ Settings (each overrides the stored one for this run only; nothing is saved):
 
   --help              this text
   --version           the version
+
+On a Wayland desktop an idle daemon starts it, and the desktop's locker locks:
+  swayidle -w timeout 300 fizzlet timeout 310 swaylock
 
 Stored settings: $XDG_CONFIG_HOME/fizzlet/fizzlet.ini (default ~/.config), [Config].
 Exit status: 0 when the saver ends normally, 1 when it cannot run on this
@@ -56,7 +63,8 @@ std::string quoted(std::string_view text) { return "\"" + std::string(text) + "\
 
 std::string bad_window_id(std::string_view source, std::string_view text) {
   return std::string(source) +
-         " must be a window id in decimal or 0x hexadecimal, at most 0x1fffffff (got " +
+         " must be a window id in decimal or 0x hexadecimal, at most "
+         "0x1fffffff (got " +
          quoted(text) + ")";
 }
 
@@ -65,8 +73,8 @@ enum class Asked { nothing, own_window, root, window };
 
 // What an option sets: the options, or the placement asked for.
 struct Target {
-  SaverOptions& options;
-  Asked& asked;
+  SaverOptions &options;
+  Asked &asked;
 };
 
 // An option's value once it has been read and checked.
@@ -90,40 +98,42 @@ struct OptionRule {
   Takes takes;
   int low;
   int high;
-  void (*set)(Target& target, const Value& value);
+  void (*set)(Target &target, const Value &value);
 };
 
 constexpr OptionRule kOptionRules[] = {
     {"help", Takes::nothing, 0, 0,
-     [](Target& t, const Value&) { t.options.action = SaverAction::help; }},
+     [](Target &t, const Value &) { t.options.action = SaverAction::help; }},
     {"h", Takes::nothing, 0, 0,
-     [](Target& t, const Value&) { t.options.action = SaverAction::help; }},
+     [](Target &t, const Value &) { t.options.action = SaverAction::help; }},
     {"version", Takes::nothing, 0, 0,
-     [](Target& t, const Value&) { t.options.action = SaverAction::version; }},
+     [](Target &t, const Value &) { t.options.action = SaverAction::version; }},
+    {"wayland", Takes::nothing, 0, 0,
+     [](Target &t, const Value &) { t.options.window_system = WindowSystem::wayland; }},
+    {"x11", Takes::nothing, 0, 0,
+     [](Target &t, const Value &) { t.options.window_system = WindowSystem::x11; }},
     {"fullscreen", Takes::nothing, 0, 0,
-     [](Target& t, const Value&) { t.asked = Asked::own_window; }},
-    {"root", Takes::nothing, 0, 0, [](Target& t, const Value&) { t.asked = Asked::root; }},
+     [](Target &t, const Value &) { t.asked = Asked::own_window; }},
+    {"root", Takes::nothing, 0, 0, [](Target &t, const Value &) { t.asked = Asked::root; }},
     {"window-id", Takes::window_id, 0, 0,
-     [](Target& t, const Value& v) {
+     [](Target &t, const Value &v) {
        t.options.window_id = v.number;
        t.asked = Asked::window;
      }},
-    {"music", Takes::nothing, 0, 0, [](Target& t, const Value&) { t.options.music = true; }},
-    {"no-music", Takes::nothing, 0, 0, [](Target& t, const Value&) { t.options.music = false; }},
+    {"music", Takes::nothing, 0, 0, [](Target &t, const Value &) { t.options.music = true; }},
+    {"no-music", Takes::nothing, 0, 0, [](Target &t, const Value &) { t.options.music = false; }},
     {"count", Takes::number, kMinFizzlet, kMaxFizzlet,
-     [](Target& t, const Value& v) { t.options.count = static_cast<std::int16_t>(v.number); }},
+     [](Target &t, const Value &v) { t.options.count = static_cast<std::int16_t>(v.number); }},
     {"pop-chance", Takes::number, kMinPopChance, kMaxPopChance,
-     [](Target& t, const Value& v) {
-       t.options.pop_chance = static_cast<std::int16_t>(v.number);
-     }},
+     [](Target &t, const Value &v) { t.options.pop_chance = static_cast<std::int16_t>(v.number); }},
     {"soundfont", Takes::text, 0, 0,
-     [](Target& t, const Value& v) { t.options.soundfont = std::string(v.text); }},
+     [](Target &t, const Value &v) { t.options.soundfont = std::string(v.text); }},
     {"display", Takes::text, 0, 0,
-     [](Target& t, const Value& v) { t.options.display = std::string(v.text); }},
+     [](Target &t, const Value &v) { t.options.display = std::string(v.text); }},
 };
 
-const OptionRule* find_rule(std::string_view name) {
-  for (const OptionRule& rule : kOptionRules) {
+const OptionRule *find_rule(std::string_view name) {
+  for (const OptionRule &rule : kOptionRules) {
     if (rule.name == name) return &rule;
   }
   return nullptr;
@@ -131,8 +141,8 @@ const OptionRule* find_rule(std::string_view name) {
 
 // Checks the text of an option's value as its rule asks: the value, or the
 // reason it is refused.
-std::optional<Value> check_value(const OptionRule& rule, std::string_view text,
-                                 std::string& error) {
+std::optional<Value> check_value(const OptionRule &rule, std::string_view text,
+                                 std::string &error) {
   const std::string option = "-" + std::string(rule.name);
   switch (rule.takes) {
     case Takes::window_id:
@@ -162,8 +172,8 @@ std::optional<Value> check_value(const OptionRule& rule, std::string_view text,
 // unset; anything else that names no window is refused rather than quietly
 // drawing somewhere else.
 void resolve_placement(Asked asked, std::optional<std::string_view> xscreensaver_window,
-                       SaverOptionsResult& result) {
-  SaverOptions& o = result.options;
+                       SaverOptionsResult &result) {
+  SaverOptions &o = result.options;
   std::optional<std::uint64_t> daemon_window;
   const bool daemon_window_used = asked == Asked::root || asked == Asked::nothing;
   if (daemon_window_used && xscreensaver_window && !xscreensaver_window->empty()) {
@@ -192,7 +202,21 @@ void resolve_placement(Asked asked, std::optional<std::string_view> xscreensaver
   }
 }
 
+// -root, -window-id, -display or the daemon's window.
+bool asks_for_x11(const SaverOptions &options) {
+  return options.placement != Placement::own_window || !options.display.empty();
+}
+
 }  // namespace
+
+std::vector<WindowSystem> window_systems(const SaverOptions &options,
+                                         std::optional<std::string_view> wayland_display) {
+  if (options.window_system) return {*options.window_system};
+  if (wayland_display && !wayland_display->empty() && !asks_for_x11(options)) {
+    return {WindowSystem::wayland, WindowSystem::x11};
+  }
+  return {WindowSystem::x11};
+}
 
 std::optional<std::uint64_t> parse_window_id(std::string_view text) {
   int base = 10;
@@ -228,7 +252,7 @@ SaverOptionsResult parse_saver_options(std::span<const std::string_view> argumen
       text = name.substr(equals + 1);
       name = name.substr(0, equals);
     }
-    const OptionRule* rule = find_rule(name);
+    const OptionRule *rule = find_rule(name);
     if (rule == nullptr) {
       result.error = "unknown option " + quoted(argument) + " (see --help)";
       return result;
@@ -249,10 +273,16 @@ SaverOptionsResult parse_saver_options(std::span<const std::string_view> argumen
     rule->set(target, *value);
   }
   resolve_placement(asked, xscreensaver_window, result);
+  if (result.ok() && result.options.window_system == WindowSystem::wayland &&
+      asks_for_x11(result.options)) {
+    result.error =
+        "--wayland draws on outputs of its own, not on an X11 "
+        "window or display";
+  }
   return result;
 }
 
-void apply_saver_options(const SaverOptions& options, Settings& settings) {
+void apply_saver_options(const SaverOptions &options, Settings &settings) {
   if (options.count) settings.total_fizzlet = *options.count;
   if (options.pop_chance) settings.pop_chance = *options.pop_chance;
   if (options.music) settings.audio_on = *options.music ? "1" : "0";

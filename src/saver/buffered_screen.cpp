@@ -7,7 +7,7 @@ namespace fizzlet {
 std::vector<PixelRect> side_by_side(std::span<const PixelRect> sizes) {
   std::vector<PixelRect> placed;
   std::int32_t left = 0;
-  for (const PixelRect &size : sizes) {
+  for (const PixelRect& size : sizes) {
     placed.push_back({left, 0, size.width, size.height});
     left += size.width;
   }
@@ -16,35 +16,31 @@ std::vector<PixelRect> side_by_side(std::span<const PixelRect> sizes) {
 
 PixelRect covering(std::span<const PixelRect> areas) {
   PixelRect all{};
-  for (const PixelRect &area : areas)
-    all = union_of(all, area);
-  return {0, 0, static_cast<std::int32_t>(all.right()),
-          static_cast<std::int32_t>(all.bottom())};
+  for (const PixelRect& area : areas) all = union_of(all, area);
+  return {0, 0, static_cast<std::int32_t>(all.right()), static_cast<std::int32_t>(all.bottom())};
 }
 
-BufferedScreen::BufferedScreen(int width, int height,
-                               std::vector<PixelRect> areas)
-    : width_(width), height_(height), areas_(std::move(areas)),
-      pending_(areas_.size()), stale_(areas_.size()) {}
+BufferedScreen::BufferedScreen(int width, int height, std::vector<PixelRect> areas)
+    : width_(width),
+      height_(height),
+      areas_(std::move(areas)),
+      pending_(areas_.size()),
+      stale_(areas_.size()) {}
 
-void BufferedScreen::add(std::vector<PixelRect> &rects, const PixelRect &rect) {
-  if (rect.empty())
-    return;
-  for (const PixelRect &known : rects) {
-    if (known.contains(rect))
-      return;
+void BufferedScreen::add(std::vector<PixelRect>& rects, const PixelRect& rect) {
+  if (rect.empty()) return;
+  for (const PixelRect& known : rects) {
+    if (known.contains(rect)) return;
   }
   rects.push_back(rect);
   if (rects.size() > kMaxRects) {
     PixelRect all{};
-    for (const PixelRect &each : rects)
-      all = union_of(all, each);
+    for (const PixelRect& each : rects) all = union_of(all, each);
     rects.assign(1, all);
   }
 }
 
-void BufferedScreen::bit_blt(int dx, int dy, int w, int h, const Surface &, int,
-                             int, RasterOp) {
+void BufferedScreen::bit_blt(int dx, int dy, int w, int h, const Surface&, int, int, RasterOp) {
   const PixelRect drawn = intersection({dx, dy, w, h}, {0, 0, width_, height_});
   for (std::size_t i = 0; i < areas_.size(); ++i) {
     PixelRect part = intersection(drawn, areas_[i]);
@@ -55,17 +51,29 @@ void BufferedScreen::bit_blt(int dx, int dy, int w, int h, const Surface &, int,
 }
 
 BufferUpdate BufferedScreen::take_update(std::size_t area, std::size_t buffer) {
-  BufferUpdate update{std::exchange(stale_[area][buffer], {}),
-                      std::move(pending_[area])};
+  BufferUpdate update{std::exchange(stale_[area][buffer], {}), std::move(pending_[area])};
   pending_[area].clear();
-  for (const PixelRect &rect : update.damage) {
+  for (const PixelRect& rect : update.damage) {
     add(update.copy, rect);
     for (std::size_t other = 0; other < kBuffers; ++other) {
-      if (other != buffer)
-        add(stale_[area][other], rect);
+      if (other != buffer) add(stale_[area][other], rect);
     }
   }
   return update;
 }
 
-} // namespace fizzlet
+std::optional<FilledBuffer> BufferedScreen::fill_free_buffer(
+    std::size_t area, const SoftwareSurface& frame, std::span<SoftwareSurface, kBuffers> buffers,
+    std::span<const bool, kBuffers> busy) {
+  const std::size_t free = busy[0] ? 1 : 0;
+  if (!changed(area) || busy[free]) return std::nullopt;
+  BufferUpdate update = take_update(area, free);
+  const PixelRect& at = areas_[area];
+  for (const PixelRect& r : update.copy) {
+    buffers[free].bit_blt(r.left, r.top, r.width, r.height, frame, at.left + r.left, at.top + r.top,
+                          RasterOp::src_copy);
+  }
+  return FilledBuffer{free, std::move(update.damage)};
+}
+
+}  // namespace fizzlet

@@ -34,7 +34,8 @@ TEST(SaverOptions, PlacementFromOptionsAndTheDaemonsWindow) {
       // ...but not over an explicit window or --fullscreen.
       {{"-window-id", "77"}, "0x400001", Placement::window, 77},
       {{"--fullscreen"}, "0x400001", Placement::own_window, 0},
-      // An empty variable counts as unset, and one that is not needed is not read.
+      // An empty variable counts as unset, and one that is not needed is not
+      // read.
       {{"-root"}, "", Placement::root, 0},
       {{}, "", Placement::own_window, 0},
       {{"--fullscreen"}, "junk", Placement::own_window, 0},
@@ -44,7 +45,7 @@ TEST(SaverOptions, PlacementFromOptionsAndTheDaemonsWindow) {
       {{"-window-id", "5", "-root"}, std::nullopt, Placement::root, 5},
       {{"-root", "--fullscreen"}, std::nullopt, Placement::own_window, 0},
   };
-  for (const Case& c : cases) {
+  for (const Case &c : cases) {
     const auto result = parse(c.arguments, c.daemon_window);
     ASSERT_TRUE(result.ok()) << result.error;
     EXPECT_EQ(result.options.placement, c.placement) << c.arguments.size();
@@ -52,6 +53,39 @@ TEST(SaverOptions, PlacementFromOptionsAndTheDaemonsWindow) {
       EXPECT_EQ(result.options.window_id, c.window_id);
     }
   }
+}
+
+TEST(SaverOptions, WaylandUnlessForcedOrAnX11TargetIsAsked) {
+  using enum WindowSystem;
+  struct Case {
+    std::vector<std::string_view> arguments;
+    std::optional<std::string_view> daemon_window;
+    std::optional<std::string_view> wayland_display;
+    std::vector<WindowSystem> tried;
+  };
+  const Case cases[] = {
+      {{}, std::nullopt, "wayland-1", {wayland, x11}},
+      {{"--fullscreen"}, std::nullopt, "wayland-1", {wayland, x11}},
+      {{}, std::nullopt, std::nullopt, {x11}},
+      {{}, std::nullopt, "", {x11}},
+      // An X11 target keeps X11.
+      {{"-root"}, std::nullopt, "wayland-1", {x11}},
+      {{"-window-id", "77"}, std::nullopt, "wayland-1", {x11}},
+      {{"-display", ":1"}, std::nullopt, "wayland-1", {x11}},
+      {{}, "0x400001", "wayland-1", {x11}},
+      // Forced, the last of the two wins.
+      {{"--x11"}, std::nullopt, "wayland-1", {x11}},
+      {{"--wayland"}, std::nullopt, std::nullopt, {wayland}},
+      {{"--wayland", "-x11", "-root"}, std::nullopt, "wayland-1", {x11}},
+  };
+  for (const Case &c : cases) {
+    const auto result = parse(c.arguments, c.daemon_window);
+    ASSERT_TRUE(result.ok()) << result.error;
+    EXPECT_EQ(window_systems(result.options, c.wayland_display), c.tried) << c.arguments.size();
+  }
+  EXPECT_FALSE(parse({"--wayland", "-root"}).ok());
+  EXPECT_FALSE(parse({"--wayland"}, "0x400001").ok());
+  EXPECT_FALSE(parse({"--wayland", "-display", ":1"}).ok());
 }
 
 TEST(SaverOptions, OverridesAreCheckedAndAppliedWithoutTheStore) {
@@ -116,7 +150,7 @@ TEST(SaverOptions, BadCommandLinesAreRefusedWithAReason) {
       {{"--"}, "unexpected argument \"--\""},
       {{"file.txt"}, "unexpected argument \"file.txt\""},
   };
-  for (const Case& c : cases) {
+  for (const Case &c : cases) {
     const auto result = parse(c.arguments, c.daemon_window);
     EXPECT_FALSE(result.ok()) << c.reason;
     EXPECT_NE(result.error.find(c.reason), std::string::npos) << result.error;

@@ -1,6 +1,6 @@
-// Start-up of the native saver for X11: reads the command line once, loads
-// the stored settings (never writing them), applies the command line's
-// overrides and runs the saver where the command line says.
+// Start-up of the native saver: reads the command line once, loads the
+// stored settings (never writing them), applies the command line's overrides
+// and runs the saver where the command line says, on Wayland or on X11.
 
 #include <pwd.h>
 #include <unistd.h>
@@ -15,6 +15,9 @@
 #include "app/saver_options.h"
 #include "fizzlet_version.h"
 #include "saver/x11/saver_window.h"
+#if FIZZLET_WAYLAND
+#include "saver/wayland/saver_host.h"
+#endif
 #include "settings/file_store.h"
 #include "settings/settings.h"
 
@@ -66,6 +69,18 @@ int main(int argc, char** argv) {
   }
   fizzlet::apply_saver_options(parsed.options, settings);
   const fizzlet::SaverOptions& options = parsed.options;
-  return fizzlet::x11::run_saver(
-      {options.placement, options.window_id, options.display, options.soundfont}, settings);
+  std::optional<std::string_view> wayland_display;
+  if (const char* value = std::getenv("WAYLAND_DISPLAY"); value != nullptr) wayland_display = value;
+  const fizzlet::SaverTarget target{options.placement, options.window_id, options.display,
+                                    options.soundfont};
+  // Wayland first when chosen; should no compositor answer, X11 if allowed.
+  for (const fizzlet::WindowSystem system : fizzlet::window_systems(options, wayland_display)) {
+    if (system == fizzlet::WindowSystem::x11) return fizzlet::x11::run_saver(target, settings);
+#if FIZZLET_WAYLAND
+    if (const auto status = fizzlet::wayland::run_saver(target, settings)) return *status;
+#endif
+  }
+  std::fprintf(stderr, "fizzlet: cannot connect to the Wayland compositor \"%s\"\n",
+               std::string(wayland_display.value_or("wayland-0")).c_str());
+  return fizzlet::kExitCannotRun;
 }

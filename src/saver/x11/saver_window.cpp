@@ -258,12 +258,8 @@ class SaverWindow final : public posix::PosixHost {
 }  // namespace
 
 int run_saver(const SaverTarget& options, Settings& settings) {
-  const std::optional<SpriteSheets> sheets =
-      decode_sprite_sheets(posix::sprite_bmp(), posix::mask_bmp());
-  if (!sheets) {
-    std::fprintf(stderr, "fizzlet: %s\n", kDamagedSheets);
-    return kExitCannotRun;
-  }
+  const std::optional<SpriteSheets> sheets = posix::compiled_sheets();
+  if (!sheets) return kExitCannotRun;
   const DisplayHandle display(
       XOpenDisplay(options.display.empty() ? nullptr : options.display.c_str()));
   if (!display) {

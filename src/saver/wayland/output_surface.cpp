@@ -1,0 +1,106 @@
+#include "saver/wayland/output_surface.h"
+
+namespace fizzlet::wayland {
+namespace {
+
+OutputSurface& self(void* data) { return *static_cast<OutputSurface*>(data); }
+
+// The output's mode and scale; its name and place are the compositor's.
+const wl_output_listener kOutputListener = {
+    .geometry = [](void*, wl_output*, int32_t, int32_t, int32_t, int32_t, int32_t, const char*,
+                   const char*, int32_t) {},
+    .mode =
+        [](void* data, wl_output*, uint32_t flags, int32_t width, int32_t height, int32_t) {
+          if ((flags & WL_OUTPUT_MODE_CURRENT) == 0) return;
+          self(data).mode_width = width;
+          self(data).mode_height = height;
+        },
+    .done = [](void*, wl_output*) {},
+    .scale =
+        [](void* data, wl_output*, int32_t scale) {
+          if (scale < 1 || scale == self(data).scale) return;
+          self(data).scale = scale;
+          self(data).changed = true;
+        },
+};
+
+// The size (zero: the saver's choice, the output's mode in logical units),
+// then the configure to acknowledge.
+const xdg_toplevel_listener kToplevelListener = {
+    .configure =
+        [](void* data, xdg_toplevel*, int32_t width, int32_t height, wl_array*) {
+          OutputSurface& s = self(data);
+          width = width > 0 ? width : s.mode_width / s.scale;
+          height = height > 0 ? height : s.mode_height / s.scale;
+          s.changed = s.changed || !s.configured || width != s.width || height != s.height;
+          s.width = width;
+          s.height = height;
+        },
+    .close = [](void* data, xdg_toplevel*) { self(data).close_requested = true; },
+};
+
+const xdg_surface_listener kShellSurfaceListener = {
+    .configure =
+        [](void* data, xdg_surface* shell_surface, uint32_t serial) {
+          xdg_surface_ack_configure(shell_surface, serial);
+          self(data).configured = true;
+        },
+};
+
+const wl_buffer_listener kBufferListener = {
+    .release = [](void* data, wl_buffer*) { *static_cast<bool*>(data) = false; },
+};
+
+}  // namespace
+
+OutputSurface::OutputSurface(std::uint32_t global, wl_output* bound, wl_compositor* compositor,
+                             xdg_wm_base* shell)
+    : name(global),
+      output(bound),
+      surface(wl_compositor_create_surface(compositor)),
+      shell_surface(xdg_wm_base_get_xdg_surface(shell, surface.get())),
+      toplevel(xdg_surface_get_toplevel(shell_surface.get())) {
+  wl_output_add_listener(bound, &kOutputListener, this);
+  xdg_surface_add_listener(shell_surface.get(), &kShellSurfaceListener, this);
+  xdg_toplevel_add_listener(toplevel.get(), &kToplevelListener, this);
+  xdg_toplevel_set_title(toplevel.get(), "fizzlet");
+  xdg_toplevel_set_app_id(toplevel.get(), "fizzlet");
+  xdg_toplevel_set_fullscreen(toplevel.get(), bound);
+  // Without a buffer: the compositor answers with the surface's size.
+  wl_surface_commit(surface.get());
+}
+
+bool OutputSurface::make_buffers(wl_shm* shm) {
+  const PixelRect size = pixel_size();
+  const std::size_t count = std::size_t(size.width) * std::size_t(size.height);
+  buffers = {};
+  memory = posix::SharedMemory(count * sizeof(std::uint32_t) * buffers.size());
+  if (!memory) return false;
+  const Owned<wl_shm_pool> pool(
+      wl_shm_create_pool(shm, memory.fd(), static_cast<int32_t>(memory.size())));
+  for (std::size_t i = 0; i < buffers.size(); ++i) {
+    buffers[i].reset(wl_shm_pool_create_buffer(
+        pool.get(), static_cast<int32_t>(i * count * sizeof(std::uint32_t)), size.width,
+        size.height, size.width * 4, WL_SHM_FORMAT_XRGB8888));
+    pixels[i] = SoftwareSurface::over(memory.pixels(i * count, count), size.width, size.height, 0u);
+    busy[i] = false;
+    wl_buffer_add_listener(buffers[i].get(), &kBufferListener, &busy[i]);
+  }
+  wl_surface_set_buffer_scale(surface.get(), scale);
+  return true;
+}
+
+void OutputSurface::present(BufferedScreen& screen, std::size_t area,
+                            const SoftwareSurface& frame) {
+  if (!buffers[0]) return;
+  const auto filled = screen.fill_free_buffer(area, frame, pixels, busy);
+  if (!filled) return;
+  wl_surface_attach(surface.get(), buffers[filled->buffer].get(), 0, 0);
+  for (const PixelRect& r : filled->damage) {
+    wl_surface_damage_buffer(surface.get(), r.left, r.top, r.width, r.height);
+  }
+  wl_surface_commit(surface.get());
+  busy[filled->buffer] = true;
+}
+
+}  // namespace fizzlet::wayland
