@@ -690,7 +690,8 @@ sway_user_command() {
   SWAY_COMMAND=(setpriv --reuid="$SWAY_USER" --regid="$SWAY_USER" --init-groups env -i
     PATH=/usr/bin:/bin HOME="$WORK_DIR/home" XDG_CONFIG_HOME="$WORK_DIR/home/config"
     XDG_RUNTIME_DIR="$WORK_DIR/run" WAYLAND_DISPLAY=wayland-1 ${SWAYSOCK:+SWAYSOCK="$SWAYSOCK"}
-    FIZZLET_FRAME_LOG="${FIZZLET_FRAME_LOG:-}" WLR_BACKENDS=headless WLR_RENDERER=pixman
+    FIZZLET_FRAME_LOG="${FIZZLET_FRAME_LOG:-}" FIZZLET_AUDIO_FILE="${FIZZLET_AUDIO_FILE:-}"
+    WLR_BACKENDS=headless WLR_RENDERER=pixman
     WLR_LIBINPUT_NO_DEVICES=1 "$@")
 }
 as_sway_user() {
@@ -698,7 +699,7 @@ as_sway_user() {
   "${SWAY_COMMAND[@]}"
 }
 
-# start_sway WxH: the scratch folder, the user (sway will not run as root;
+# start_sway WxH: the scratch folder (unless there is one), the user (sway will not run as root;
 # skipped, status 77, when not root), and sway on its headless back end and
 # software renderer with one output, HEADLESS-1, of that size; the program
 # copied to $WORK_DIR/fizzlet, where the user may run it.  SWAYSOCK is set.
@@ -710,10 +711,10 @@ start_sway() {
   id -u "$SWAY_USER" >/dev/null 2>&1 ||
     useradd --system --no-create-home --shell /usr/sbin/nologin "$SWAY_USER" ||
     fail "cannot make the user $SWAY_USER"
-  scratch_setup
+  [ -n "$WORK_DIR" ] || scratch_setup
   chmod 755 "$WORK_DIR"
   [ -n "${FIZZLET:-}" ] && cp "$FIZZLET" "$WORK_DIR/fizzlet"
-  mkdir -m 700 "$WORK_DIR/run" && mkdir "$WORK_DIR/home"
+  mkdir -m 700 "$WORK_DIR/run" && mkdir -p "$WORK_DIR/home"
   chown "$SWAY_USER" "$WORK_DIR/run" "$WORK_DIR/home"
   printf 'output HEADLESS-1 resolution %s\nxwayland disable\n' "$1" >"$WORK_DIR/sway.config"
   sway_user_command sway -c "$WORK_DIR/sway.config"

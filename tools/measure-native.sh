@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Prints figures of the native X11 saver (it never asserts):
+# Prints figures of the native saver (it never asserts), on X11 and then on
+# Wayland, side by side:
 #   the time from starting the program to its first frame on the screen;
-#   CPU time of the saver as a share of one core, with the X server's;
+#   CPU time of the saver as a share of one core, with the X server's or the
+#   compositor's;
 #   mean and percentiles of the frame period; resident memory at the start,
 #   after the measured seconds and, with --long, after ten minutes.
 #
@@ -9,7 +11,9 @@
 #                           [--pop N] [--music]
 #
 # Defaults: 100 kernels, pop chance 50, music off, 1920x1080, 20 seconds, on
-# a private Xvfb.  --music plays the music into a file (there is no sound
+# a private Xvfb, then on a headless sway with one output of that size
+# (software rendering; as root only, since sway runs as a user made for it:
+# see start_sway in tools/lib.sh).  --music plays the music into a file (there is no sound
 # device here), so the synthesizer's share is included.
 # FIZZLET names the program to measure (default: build/linux, built here).
 set -euo pipefail
@@ -24,37 +28,57 @@ if [ -z "${FIZZLET:-}" ]; then
   export FIZZLET="$PWD/build/linux/bin/fizzlet"
 fi
 x11_setup "${size}x24"
-
-log="$WORK_DIR/frames.log"
 music_args=(-no-music)
 [ "$music" = 1 ] && music_args=(-music)
-started_ms=$(now_ms)
-FIZZLET_FRAME_LOG="$log" FIZZLET_AUDIO_FILE="$WORK_DIR/music.wav" \
-  x11_start --fullscreen -count "$kernels" -pop-chance "$pop" "${music_args[@]}"
-presented_ms=$(frame_presented_ms "$log") || fail "the saver presented no frame"
 resident() { awk '/^VmRSS:/ {print $2 " kB"}' "/proc/$SAVER_PID/status"; }
 
-sleep 2  # the first frames, and the music's start in the background
-start_ms=$(now_ms)
-s0=$(cpu_ticks "$SAVER_PID"); x0=$(cpu_ticks "$X_SERVER_PID")
-rss_start=$(resident)
-first_line=$(wc -l <"$log")
-sleep "$seconds"
-s1=$(cpu_ticks "$SAVER_PID"); x1=$(cpu_ticks "$X_SERVER_PID")
-elapsed_ms=$(($(now_ms) - start_ms))
-last_line=$(wc -l <"$log")
+# measure TITLE SERVER_PID SERVER_NAME START_COMMAND...: starts the saver with
+# its frame log, waits for its first frame, measures it and the display
+# server for the seconds asked, prints the figures and ends it with a key.
+measure() {
+  local title="$1" server="$2" server_name="$3"
+  shift 3
+  local log="$WORK_DIR/home/frames-$title.log"
+  mkdir -p "$WORK_DIR/home" && chmod 777 "$WORK_DIR/home"
+  local started_ms presented_ms
+  started_ms=$(now_ms)
+  FIZZLET_FRAME_LOG="$log" FIZZLET_AUDIO_FILE="$WORK_DIR/home/music.wav" "$@" \
+    --fullscreen -count "$kernels" -pop-chance "$pop" "${music_args[@]}"
+  presented_ms=$(frame_presented_ms "$log") || fail "the saver presented no frame on $title"
+  sleep 2  # the first frames, and the music's start in the background
+  local start_ms s0 x0 rss_start first_line
+  start_ms=$(now_ms)
+  s0=$(cpu_ticks "$SAVER_PID"); x0=$(cpu_ticks "$server")
+  rss_start=$(resident)
+  first_line=$(wc -l <"$log")
+  sleep "$seconds"
+  local s1 x1 elapsed_ms last_line
+  s1=$(cpu_ticks "$SAVER_PID"); x1=$(cpu_ticks "$server")
+  elapsed_ms=$(($(now_ms) - start_ms))
+  last_line=$(wc -l <"$log")
 
-echo "Native fizzlet: $kernels kernels, pop chance $pop, music $music, ${size}, ${seconds} s"
-echo "start to first frame shown: $((presented_ms - started_ms)) ms"
-echo "CPU of the saver process:   $(cpu_share $((s1 - s0)) "$elapsed_ms") of one core"
-echo "CPU of Xvfb (X server):     $(cpu_share $((x1 - x0)) "$elapsed_ms")"
-frame_periods "$log" $((first_line + 1)) "$last_line"
-echo "resident memory at start: $rss_start, after ${seconds} s: $(resident)"
-if [ "$long" = 1 ]; then
-  rest=$((600 - seconds - 2))
-  [ "$rest" -gt 0 ] && sleep "$rest"
-  echo "resident memory after 10 min: $(resident)"
+  echo "Native fizzlet on $title: $kernels kernels, pop chance $pop, music $music, ${size}, ${seconds} s"
+  echo "start to first frame shown: $((presented_ms - started_ms)) ms"
+  echo "CPU of the saver process:   $(cpu_share $((s1 - s0)) "$elapsed_ms") of one core"
+  printf '%-28s%s\n' "CPU of $server_name:" "$(cpu_share $((x1 - x0)) "$elapsed_ms")"
+  frame_periods "$log" $((first_line + 1)) "$last_line"
+  echo "resident memory at start: $rss_start, after ${seconds} s: $(resident)"
+  if [ "$long" = 1 ]; then
+    local rest=$((600 - seconds - 2))
+    [ "$rest" -gt 0 ] && sleep "$rest"
+    echo "resident memory after 10 min: $(resident)"
+  fi
+  if [ -s "$WORK_DIR/saver.err" ]; then echo "the saver said: $(cat "$WORK_DIR/saver.err")"; fi
+  local ms
+  ms=$(end_with_key q 5000) && echo "a key ended the saver after $ms ms"
+  reap_saver || true
+}
+
+measure X11 "$X_SERVER_PID" "Xvfb (X server)" x11_start --x11
+if [ "$(id -u)" -eq 0 ] && command -v sway >/dev/null; then
+  echo
+  start_sway "$size"
+  measure Wayland "$SWAY_PID" "sway (compositor)" wayland_start --wayland
+else
+  echo "(no Wayland figures: they need root and sway)"
 fi
-if [ -s "$WORK_DIR/saver.err" ]; then echo "the saver said: $(cat "$WORK_DIR/saver.err")"; fi
-
-ms=$(end_with_key q 5000) && echo "a key ended the saver after $ms ms"

@@ -47,7 +47,8 @@ install(FILES ${debian_out}/fizzlet.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man
 install(FILES ${debian_out}/copyright ${debian_out}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # --- The package: cpack -G DEB in the build tree -----------------------------
-# The X libraries come from dpkg-shlibdeps.  FluidSynth is loaded only when
+# The X and Wayland libraries (libwayland-client0, libxkbcommon0) come from
+# dpkg-shlibdeps.  FluidSynth is loaded only when
 # the music starts (dlopen), so no tool sees it: it and a General MIDI
 # SoundFont are declared here.  The music is on by default, and these are what
 # it needs to be heard, hence Depends.  The SoundFonts are the ones the
@@ -78,5 +79,7 @@ MIDI pieces played with FluidSynth.
 
 xscreensaver-settings sets the number of kernels, the chance of popping and
 the music.  The program is installed where xscreensaver looks for its display
-modes; fizzlet(6) tells how to add it to the list of display modes.]=])
+modes; fizzlet(6) tells how to add it to the list of display modes.  On a
+Wayland desktop it draws one full-screen surface per output, started by an
+idle daemon such as swayidle.]=])
 include(CPack)

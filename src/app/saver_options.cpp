@@ -32,8 +32,8 @@ Settings (each overrides the stored one for this run only; nothing is saved):
   --help              this text
   --version           the version
 
-On a Wayland desktop an idle daemon starts it, and the desktop's locker locks:
-  swayidle -w timeout 300 fizzlet timeout 310 swaylock
+On a Wayland desktop an idle daemon starts it (the desktop's locker locks):
+  swayidle -w timeout 300 /usr/libexec/xscreensaver/fizzlet
 
 Stored settings: $XDG_CONFIG_HOME/fizzlet/fizzlet.ini (default ~/.config), [Config].
 Exit status: 0 when the saver ends normally, 1 when it cannot run on this

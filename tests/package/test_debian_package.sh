@@ -66,7 +66,7 @@ description=$(field Description)
 [ "$(wc -l <<<"$description")" -gt 2 ] || fail "no long description: $description"
 # Each Depends item, in whole, without version constraints.
 depends=$(field Depends | tr ',' '\n' | sed -E 's/ *\([^)]*\)//g; s/^ +//; s/ +$//')
-for needed in libc6 libx11-6 libxext6 libfluidsynth3 \
+for needed in libc6 libx11-6 libxext6 libwayland-client0 libxkbcommon0 libfluidsynth3 \
   "timgm6mb-soundfont | fluid-soundfont-gm | musescore-general-soundfont"; do
   grep -qxF "$needed" <<<"$depends" || fail "Depends lacks '$needed': $(field Depends)"
 done
