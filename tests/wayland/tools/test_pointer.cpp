@@ -1,8 +1,7 @@
 // A pointer for the Wayland tests: a virtual pointer device on the
-// compositor's seat, moved COUNT times by a few pixels, PAUSE_MS apart, then
-// held still for HOLD_MS (so that the seat keeps a pointer meanwhile).
+// compositor's seat, moved COUNT times by a few pixels, PAUSE_MS apart.
 //
-//   fizzlet-test-pointer COUNT PAUSE_MS [HOLD_MS]
+//   fizzlet-test-pointer COUNT PAUSE_MS
 
 #include <unistd.h>
 #include <wayland-client.h>
@@ -36,17 +35,17 @@ void on_global_remove(void*, wl_registry*, uint32_t) {}
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::fputs("usage: fizzlet-test-pointer COUNT PAUSE_MS [HOLD_MS]\n", stderr);
+    std::fputs("usage: fizzlet-test-pointer COUNT PAUSE_MS\n", stderr);
     return 2;
   }
   const int count = std::atoi(argv[1]);
   const int pause_ms = std::atoi(argv[2]);
-  const int hold_ms = argc > 3 ? std::atoi(argv[3]) : 0;
   wl_display* display = wl_display_connect(nullptr);
   if (display == nullptr) return 1;
   Globals globals;
   const wl_registry_listener listener = {on_global, on_global_remove};
-  wl_registry_add_listener(wl_display_get_registry(display), &listener, &globals);
+  wl_registry* registry = wl_display_get_registry(display);
+  wl_registry_add_listener(registry, &listener, &globals);
   wl_display_roundtrip(display);
   if (globals.manager == nullptr) return 1;
   zwlr_virtual_pointer_v1* pointer =
@@ -63,7 +62,11 @@ int main(int argc, char** argv) {
     usleep(static_cast<useconds_t>(pause_ms) * 1000);
   }
   wl_display_roundtrip(display);
-  usleep(static_cast<useconds_t>(hold_ms) * 1000);
+  // (The pointer goes with the connection: only this side's objects are freed.)
+  wl_proxy_destroy(reinterpret_cast<wl_proxy*>(pointer));
+  wl_proxy_destroy(reinterpret_cast<wl_proxy*>(globals.manager));
+  if (globals.seat != nullptr) wl_seat_destroy(globals.seat);
+  wl_registry_destroy(registry);
   wl_display_disconnect(display);
   return 0;
 }
