@@ -122,6 +122,8 @@ bool SaverSession::keyboard_close_allowed() {
 }
 
 void SaverSession::resized(int width, int height) {
+  const PixelRect& latest = resized_ ? *resized_ : window_;
+  if (width == latest.width && height == latest.height) return;
   resized_ = PixelRect{window_.left, window_.top, width, height};
 }
 

@@ -12,8 +12,10 @@
 //                                  session.run() until the saver ends
 //   the window is closed           session.end_run(): true when it may go
 //   input                          key_typed, pointer_moved,
-//   keyboard_close_allowed the window changes size        resized(); it lost
-//   its picture: redraw() the window or program goes     stop()
+//                                  keyboard_close_allowed
+//   the window changes size        resized()
+//   the window lost its picture    redraw()
+//   the window or program goes     stop()
 
 #include <cstdint>
 #include <memory>
@@ -23,11 +25,11 @@
 #include <string_view>
 #include <vector>
 
+#include "music/music.h"
 #include "saver/animation.h"
 #include "saver/dib.h"
 #include "saver/frame_log.h"
 #include "saver/frame_loop.h"
-#include "music/music.h"
 #include "saver/saver_flags.h"
 #include "saver/screen_areas.h"
 #include "saver/software_surface.h"
@@ -153,7 +155,8 @@ class SaverSession final : private FrameHost {
   void pointer_moved(PointerPosition position);
   // Whether the keyboard's close shortcut may end the saver.
   bool keyboard_close_allowed();
-  // The window has a new size: the set-up runs again before the next frame.
+  // The window's size, as its window system says it now is: when it differs
+  // from the last one, the set-up runs again before the next frame.
   void resized(int width, int height);
   // The window lost its picture: the whole current frame again.
   void redraw();

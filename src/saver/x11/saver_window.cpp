@@ -204,16 +204,11 @@ class SaverWindow final : public posix::PosixHost {
       case Expose:
         // The whole window again from the current frame, once the server
         // has said everything that needs it.
-        if (event.xexpose.window == target_ && event.xexpose.count == 0 && screen_) {
-          session_.redraw();
-        }
+        if (event.xexpose.window == target_ && event.xexpose.count == 0) session_.redraw();
         break;
       case ConfigureNotify:
-        if (event.xconfigure.window == target_ && follows_resizes(options_.placement) &&
-            (event.xconfigure.width != width_ || event.xconfigure.height != height_)) {
-          width_ = event.xconfigure.width;
-          height_ = event.xconfigure.height;
-          session_.resized(width_, height_);
+        if (event.xconfigure.window == target_ && follows_resizes(options_.placement)) {
+          session_.resized(event.xconfigure.width, event.xconfigure.height);
         }
         break;
       case DestroyNotify:
