@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
 #include <initializer_list>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "music/music.h"
+#include "music/started_music.h"
 
 namespace fizzlet {
 namespace {
@@ -278,6 +280,64 @@ TEST(MusicFailures, PiecesThatFailOnceStartedCountTowardsGivingUp) {
   next_piece_reports({PlayerMode::failed});
   EXPECT_TRUE(music.gave_up());
   EXPECT_EQ(music.music_playing(), 0);
+}
+
+// A player with a slow start: the start runs where the test says (at once,
+// or never), and what the music says is recorded.
+TEST(StartedMusic, GoesSilentAndSaysWhyOnceWhenPiecesStartOrEveryPieceFail) {
+  struct Case {
+    const char* audio_on;
+    bool pieces_found;
+    bool start_done;
+    std::string start_fails;  // why, or empty
+    bool every_piece_missing;
+    std::vector<std::string> said;
+    bool plays;
+    bool commands;  // the player got any
+  };
+  const std::string gave_up = "none of the pieces in /m/ could be played; gave up";
+  const Case cases[] = {
+      {"0", true, true, "", false, {}, false, false},
+      {"1", false, true, "", false, {"no pieces"}, false, false},
+      {"1", true, true, "no device", false, {"no device"}, false, false},
+      {"1", true, true, "", true, {gave_up}, false, true},
+      {"1", true, true, "", false, {}, true, true},
+      {"1", true, false, "", false, {}, false, false},
+  };
+  for (const auto& c : cases) {
+    FakePlayer player;
+    for (int slot = 1; c.every_piece_missing && slot <= 10; ++slot) {
+      player.missing.insert("/m/FZLMUS" + std::to_string(slot % 10) + ".MID");
+    }
+    std::vector<std::string> said;
+    std::promise<std::string> never;
+    int starts = 0;
+    StartedMusic music(
+        player, [&](const std::string& why) { said.push_back(why); },
+        [&](const StartedMusic::Start& start) {
+          if (!c.start_done) return never.get_future();
+          std::promise<std::string> done;
+          done.set_value(start());
+          return done.get_future();
+        });
+    const Settings settings = audio(c.audio_on);
+    music.init_music(
+        settings,
+        [&](std::span<const std::string>) {
+          return c.pieces_found ? MusicFolder{"/m/", ""} : MusicFolder{"", "no pieces"};
+        },
+        [&] {
+          ++starts;
+          return c.start_fails;
+        });
+    for (int frame = 0; frame < 30; ++frame) music.handle_music(settings);
+    music.music_off(settings);
+    EXPECT_EQ(said, c.said) << c.audio_on << c.start_fails;
+    EXPECT_EQ(music.silent(), !c.said.empty());
+    EXPECT_EQ(starts, c.pieces_found && c.start_done && c.audio_on[0] == '1' ? 1 : 0);
+    EXPECT_EQ(music.music().music_playing(), c.plays);
+    EXPECT_EQ(!player.commands.empty(), c.commands);
+  }
 }
 
 }  // namespace

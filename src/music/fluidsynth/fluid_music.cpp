@@ -4,12 +4,10 @@
 #include <fluidsynth.h>
 
 #include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
-#include <random>
 #include <span>
 #include <system_error>
 #include <vector>
@@ -301,56 +299,26 @@ PlayerMode FluidPlayer::mode() {
   }
 }
 
-SaverMusic::SaverMusic(std::string soundfont) : soundfont_(std::move(soundfont)), music_(player_) {}
+SaverMusic::SaverMusic(std::string soundfont)
+    : soundfont_(std::move(soundfont)), started_(player_, [](const std::string& why) {
+        std::fprintf(stderr, "fizzlet: playing no music: %s\n", why.c_str());
+      }) {}
 
-// A start still under way is waited for (the future's destructor), so that
-// no thread outlives the saver.
 SaverMusic::~SaverMusic() = default;
 
+// The synthesizer goes to the player on the start's thread: nothing else
+// touches the player before the start is done.
 void SaverMusic::init_music(const Settings& settings) {
-  music_.init_music_at_random();
-  if (!audio_enabled(settings)) return;
-  const MusicFolder found = find_pieces(music_.music_files());
-  folder_ = found.folder;
-  if (folder_.empty()) {
-    silent(found.why);
-    return;
-  }
-  starting_ = std::async(std::launch::async, [soundfont = soundfont_] {
-    Started started;
-    started.synthesizer = Synthesizer::open(soundfont, started.why);
-    return started;
+  started_.init_music(settings, find_pieces, [this, soundfont = soundfont_] {
+    std::string why;
+    auto synthesizer = Synthesizer::open(soundfont, why);
+    if (synthesizer) player_.attach(std::move(synthesizer));
+    return why;
   });
 }
 
-void SaverMusic::handle_music(const Settings& settings) {
-  if (silent_) return;
-  if (!ready_) {
-    if (!starting_.valid() ||
-        starting_.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
-      return;
-    }
-    Started started = starting_.get();
-    if (!started.synthesizer) {
-      silent(started.why);
-      return;
-    }
-    player_.attach(std::move(started.synthesizer));
-    ready_ = true;
-  }
-  // The player's state is asked for once a frame: that is the status period.
-  music_.on_player_status();
-  music_.handle_music(settings, folder_);
-  if (music_.gave_up()) silent("none of the pieces in " + folder_ + " could be played; gave up");
-}
+void SaverMusic::handle_music(const Settings& settings) { started_.handle_music(settings); }
 
-void SaverMusic::music_off(const Settings& settings) {
-  if (ready_) music_.music_off(settings);
-}
-
-void SaverMusic::silent(const std::string& why) {
-  silent_ = true;
-  std::fprintf(stderr, "fizzlet: playing no music: %s\n", why.c_str());
-}
+void SaverMusic::music_off(const Settings& settings) { started_.music_off(settings); }
 
 }  // namespace fizzlet::fluidsynth

@@ -13,17 +13,17 @@
 //
 // Loading FluidSynth and a SoundFont and opening a sound device take from a
 // tenth of a second to several, so they happen on a thread of their own while
-// the animation starts; no piece starts before they are done.  FluidSynth is
-// loaded then (dlopen), not linked: the program starts faster and runs
-// without it.  When there are no pieces, no FluidSynth, no SoundFont or no
-// sound device, or none of the pieces can be played, the saver stays silent
-// and says why once on standard error.
+// the animation starts (the core's StartedMusic, which also decides when the
+// music goes silent and says why once on standard error: no pieces, no
+// FluidSynth, no SoundFont, no sound device, or none of the pieces can be
+// played).  FluidSynth is loaded then (dlopen), not linked: the program
+// starts faster and runs without it.
 
-#include <future>
 #include <memory>
 #include <string>
 
 #include "music/music.h"
+#include "music/started_music.h"
 #include "settings/settings.h"
 
 namespace fizzlet::fluidsynth {
@@ -58,12 +58,6 @@ class FluidPlayer final : public MusicPlayer {
 
 class SaverMusic final : public SaverMusicControl {
  public:
-  // What the background start gives: the synthesizer, or why there is none.
-  struct Started {
-    std::unique_ptr<Synthesizer> synthesizer;
-    std::string why;
-  };
-
   // soundfont: the -soundfont option, or empty for the standard places.
   explicit SaverMusic(std::string soundfont);
   ~SaverMusic() override;
@@ -73,18 +67,13 @@ class SaverMusic final : public SaverMusicControl {
   void init_music(const Settings& settings) override;
   void handle_music(const Settings& settings) override;
   void music_off(const Settings& settings) override;
-  const Music& music() const { return music_; }
+  const Music& music() const { return started_.music(); }
 
  private:
-  void silent(const std::string& why);
-
   std::string soundfont_;
-  std::string folder_;
   FluidPlayer player_;
-  Music music_;
-  std::future<Started> starting_;
-  bool ready_ = false;
-  bool silent_ = false;
+  // Declared after the player: a start under way ends before the player goes.
+  StartedMusic started_;
 };
 
 }  // namespace fizzlet::fluidsynth
