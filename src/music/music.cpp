@@ -13,6 +13,18 @@ constexpr std::int32_t kPieces = 10;
 
 }  // namespace
 
+PlayerMode piece_mode(PieceStatus status, bool ticked) {
+  switch (status) {
+    case PieceStatus::playing:
+      return ticked ? PlayerMode::playing : PlayerMode::other;
+    case PieceStatus::done:
+      return ticked ? PlayerMode::stopped : PlayerMode::failed;
+    case PieceStatus::other:
+      break;
+  }
+  return PlayerMode::other;
+}
+
 void Music::init_music(const RandomUnit& random) {
   music_files_ = {};
   for (std::int32_t slot = 1; slot <= kPieces; ++slot) {

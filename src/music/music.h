@@ -39,6 +39,13 @@ namespace fizzlet {
 // that reads it only once playing.
 enum class PlayerMode { not_open, playing, stopped, failed, other };
 
+// What a player that reads its piece only once playing says of it: still
+// playing, done, or anything else.  Its clock starts (the first tick) once
+// the file has been read, so a piece that is done before any tick did not
+// parse: it failed; one that plays before its first tick is still loading.
+enum class PieceStatus { playing, done, other };
+PlayerMode piece_mode(PieceStatus status, bool ticked);
+
 // A MIDI player with the four commands the music needs.  open() and play()
 // return false when the player cannot do it (missing or unreadable file, no
 // device); play() returns at once and the piece plays on in the background.

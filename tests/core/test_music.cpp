@@ -340,5 +340,22 @@ TEST(StartedMusic, GoesSilentAndSaysWhyOnceWhenPiecesStartOrEveryPieceFail) {
   }
 }
 
+TEST(MusicPieces, APieceDoneBeforeItsFirstTickFailedOnePlayingBeforeItIsStillLoading) {
+  struct Case {
+    PieceStatus status;
+    bool ticked;
+    PlayerMode mode;
+  };
+  const Case cases[] = {
+      {PieceStatus::playing, true, PlayerMode::playing},
+      {PieceStatus::playing, false, PlayerMode::other},
+      {PieceStatus::done, true, PlayerMode::stopped},
+      {PieceStatus::done, false, PlayerMode::failed},
+      {PieceStatus::other, true, PlayerMode::other},
+      {PieceStatus::other, false, PlayerMode::other},
+  };
+  for (const auto& c : cases) EXPECT_EQ(piece_mode(c.status, c.ticked), c.mode);
+}
+
 }  // namespace
 }  // namespace fizzlet

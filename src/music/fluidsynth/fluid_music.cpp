@@ -288,14 +288,14 @@ bool FluidPlayer::play() {
 
 PlayerMode FluidPlayer::mode() {
   if (!piece_) return PlayerMode::not_open;
-  const bool started = piece_->started;
+  const bool ticked = piece_->started;
   switch (piece_->api.fluid_player_get_status(piece_->player)) {
     case FLUID_PLAYER_PLAYING:
-      return started ? PlayerMode::playing : PlayerMode::other;
+      return piece_mode(PieceStatus::playing, ticked);
     case FLUID_PLAYER_DONE:
-      return started ? PlayerMode::stopped : PlayerMode::failed;
+      return piece_mode(PieceStatus::done, ticked);
     default:
-      return PlayerMode::other;
+      return piece_mode(PieceStatus::other, ticked);
   }
 }
 
