@@ -6,6 +6,11 @@
 
 namespace fizzlet {
 
+int cannot_run(const std::string& why) {
+  std::fprintf(stderr, "fizzlet: %s\n", why.c_str());
+  return kExitCannotRun;
+}
+
 std::string missing_window_error(std::uint64_t window_id) {
   char id[32];
   std::snprintf(id, sizeof id, "0x%llx", static_cast<unsigned long long>(window_id));

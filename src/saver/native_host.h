@@ -46,6 +46,9 @@ constexpr bool follows_resizes(Placement placement) {
   return placement != Placement::own_window;
 }
 
+// Says why on standard error ("fizzlet: why") and gives kExitCannotRun.
+int cannot_run(const std::string& why);
+
 // The message for a window id that names no window.
 std::string missing_window_error(std::uint64_t window_id);
 

@@ -37,10 +37,7 @@ class SaverWindow final : public posix::PosixHost {
 
   int run() {
     std::string error;
-    if (!open_target(error)) {
-      std::fprintf(stderr, "fizzlet: %s\n", error.c_str());
-      return kExitCannotRun;
-    }
+    if (!open_target(error)) return cannot_run(error);
     session_.start_run();
     if (takes_input(options_.placement)) show_and_grab();
     const int status = run_to_end(session_, {0, 0, width_, height_});
@@ -255,12 +252,11 @@ class SaverWindow final : public posix::PosixHost {
 int run_saver(const SaverTarget& options, Settings& settings) {
   const std::optional<SpriteSheets> sheets = posix::compiled_sheets();
   if (!sheets) return kExitCannotRun;
-  const DisplayHandle display(
-      XOpenDisplay(options.display.empty() ? nullptr : options.display.c_str()));
+  const char* display_name = options.display.empty() ? nullptr : options.display.c_str();
+  const DisplayHandle display(XOpenDisplay(display_name));
   if (!display) {
-    std::fprintf(stderr, "fizzlet: cannot open the X display \"%s\"\n",
-                 XDisplayName(options.display.empty() ? nullptr : options.display.c_str()));
-    return kExitCannotRun;
+    return cannot_run("cannot open the X display \"" + std::string(XDisplayName(display_name)) +
+                      "\"");
   }
   install_x_error_handlers();
   fluidsynth::SaverMusic music(options.soundfont);
