@@ -722,7 +722,7 @@ start_sway() {
   SWAY_PID=$!
   local _
   for _ in $(seq 100); do
-    SWAYSOCK=$(ls "$WORK_DIR"/run/sway-ipc.*.sock 2>/dev/null | head -n 1)
+    SWAYSOCK=$(ls "$WORK_DIR"/run/sway-ipc.*.sock 2>/dev/null | head -n 1 || true)
     [ -n "$SWAYSOCK" ] && [ -S "$WORK_DIR/run/wayland-1" ] && break
     sleep 0.1
   done

@@ -1,5 +1,6 @@
 #include "saver/buffered_screen.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace fizzlet {
@@ -29,8 +30,11 @@ BufferedScreen::BufferedScreen(int width, int height, std::vector<PixelRect> are
 
 void BufferedScreen::add(std::vector<PixelRect>& rects, const PixelRect& rect) {
   if (rect.empty()) return;
-  for (const PixelRect& known : rects) {
-    if (known.contains(rect)) return;
+  // A rectangle drawn over again (erased, then drawn) comes right after the
+  // first; looking further back would cost more than copying twice.
+  const std::size_t recent = std::min<std::size_t>(rects.size(), kRecentRects);
+  for (std::size_t i = rects.size() - recent; i < rects.size(); ++i) {
+    if (rects[i].contains(rect)) return;
   }
   rects.push_back(rect);
   if (rects.size() > kMaxRects) {

@@ -43,7 +43,9 @@ class BufferedScreen final : public Surface {
   static constexpr std::size_t kBuffers = 2;
   // Beyond this many rectangles, an area's changes become the one rectangle
   // that covers them.
-  static constexpr std::size_t kMaxRects = 32;
+  static constexpr std::size_t kMaxRects = 1024;
+  // A change inside one of the last few recorded adds nothing.
+  static constexpr std::size_t kRecentRects = 4;
 
   BufferedScreen(int width, int height, std::vector<PixelRect> areas);
 

@@ -72,8 +72,9 @@ TEST(BufferedScreen, AFreeBufferIsFilledFromTheFrameWhileBusyOnesSkipIt) {
 }
 
 TEST(BufferedScreen, ManyChangesBecomeTheOneRectangleThatCoversThem) {
-  const SoftwareSurface frame(1000, 10);
-  BufferedScreen screen(1000, 10, {{0, 0, 1000, 10}});
+  const int width = int(BufferedScreen::kMaxRects + 1) * 20;
+  const SoftwareSurface frame(width, 10);
+  BufferedScreen screen(width, 10, {{0, 0, width, 10}});
   for (int i = 0; i <= int(BufferedScreen::kMaxRects); ++i) {
     screen.bit_blt(i * 20, 0, 10, 10, frame, 0, 0, RasterOp::src_copy);
   }
