@@ -94,6 +94,71 @@ std::vector<std::string> split_lines(std::string_view text) {
   return lines;
 }
 
+// The value's line replaces the old one in place when there is one;
+// otherwise it goes at the end of its section, or the section goes at the
+// end of the file.
+void set_value(std::vector<std::string>& lines, std::string_view section, std::string_view name,
+               std::string new_line) {
+  bool in_section = false;
+  std::size_t section_end = lines.size();
+  bool section_found = false;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    std::string_view header;
+    std::string_view key;
+    std::string_view value;
+    if (section_header(lines[i], header)) {
+      if (in_section) {
+        section_end = i;
+        break;
+      }
+      in_section = same_name(header, section);
+      section_found = section_found || in_section;
+    } else if (in_section && value_line(lines[i], key, value) && same_name(key, name)) {
+      lines[i] = std::move(new_line);
+      return;
+    }
+  }
+  if (section_found) {
+    // Keep blank lines that separate sections after the new value.
+    while (section_end > 0 && trim(lines[section_end - 1]).empty()) --section_end;
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(section_end), std::move(new_line));
+  } else {
+    if (!lines.empty() && !trim(lines.back()).empty()) lines.emplace_back();
+    std::string header = "[";
+    header += section;
+    header += ']';
+    lines.push_back(std::move(header));
+    lines.push_back(std::move(new_line));
+  }
+}
+
+// Writes the lines to the temporary file and renames it over the file;
+// false, with the temporary file gone, when either fails.
+bool write_lines(const std::filesystem::path& file, const std::filesystem::path& temporary,
+                 const std::vector<std::string>& lines) {
+  std::ostringstream contents;
+  for (const auto& line : lines) contents << line << '\n';
+  const std::string data = contents.str();
+
+  std::error_code error;
+  if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), error);
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out.write(data.data(), static_cast<std::streamsize>(data.size()));
+    out.close();
+    if (out.fail()) {
+      std::filesystem::remove(temporary, error);
+      return false;
+    }
+  }
+  std::filesystem::rename(temporary, file, error);
+  if (error) {
+    std::filesystem::remove(temporary, error);
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string escape_value(std::string_view text) {
@@ -186,68 +251,9 @@ void FileStore::put(std::string_view, std::string_view section, std::string_view
   // without its contents.
   auto& lines = this->lines();
   if (file_.empty() || !problem_.empty()) return;
-  const std::string new_line = std::string(name) + "=" + escape_value(text);
-
-  // Replace the value in place when it exists; otherwise add it at the end
-  // of its section, or add the section at the end of the file.
-  bool in_section = false;
-  bool done = false;
-  std::size_t section_end = lines.size();
-  bool section_found = false;
-  for (std::size_t i = 0; i < lines.size() && !done; ++i) {
-    std::string_view header;
-    std::string_view key;
-    std::string_view value;
-    if (section_header(lines[i], header)) {
-      if (in_section) {
-        section_end = i;
-        break;
-      }
-      in_section = same_name(header, section);
-      section_found = section_found || in_section;
-    } else if (in_section && value_line(lines[i], key, value) && same_name(key, name)) {
-      lines[i] = new_line;
-      done = true;
-    }
-  }
-  if (!done) {
-    if (section_found) {
-      // Keep blank lines that separate sections after the new value.
-      while (section_end > 0 && trim(lines[section_end - 1]).empty()) --section_end;
-      lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(section_end), new_line);
-    } else {
-      if (!lines.empty() && !trim(lines.back()).empty()) lines.emplace_back();
-      std::string header = "[";
-      header += section;
-      header += ']';
-      lines.push_back(std::move(header));
-      lines.push_back(new_line);
-    }
-  }
-
-  std::ostringstream contents;
-  for (const auto& line : lines) contents << line << '\n';
-  const std::string data = contents.str();
-
-  std::error_code error;
-  if (file_.has_parent_path()) std::filesystem::create_directories(file_.parent_path(), error);
-  const auto temporary = temporary_file();
+  set_value(lines, section, name, std::string(name) + "=" + escape_value(text));
   // After a failed save the next get reads the file again.
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out.write(data.data(), static_cast<std::streamsize>(data.size()));
-    out.close();
-    if (out.fail()) {
-      std::filesystem::remove(temporary, error);
-      lines_.reset();
-      return;
-    }
-  }
-  std::filesystem::rename(temporary, file_, error);
-  if (error) {
-    std::filesystem::remove(temporary, error);
-    lines_.reset();
-  }
+  if (!write_lines(file_, temporary_file(), lines)) lines_.reset();
 }
 
 }  // namespace fizzlet
