@@ -1,8 +1,9 @@
 #pragma once
-// The saver window's frame loop, free of any window system: when a frame may
+// The saver's frame loop, free of any window system: when a frame may
 // start, how user activity is counted and judged, and what the loop does at
-// the end of each frame.  The window supplies a FrameHost that does the
-// drawing, the event processing and the calls into the other parts.
+// the end of each frame.  The saver session (session.h) supplies a FrameHost
+// that does the drawing, the event processing and the calls into the other
+// parts.
 
 #include <cstdint>
 #include <optional>
@@ -32,7 +33,7 @@ struct ActivityWindow {
 std::uint32_t frame_time_remaining(std::uint32_t frame_start_ms, std::uint32_t now_ms,
                                    std::uint32_t period_ms = kFramePeriodMs);
 
-// What the frame loop needs from the saver window.
+// What the frame loop needs from the saver session.
 class FrameHost {
  public:
   virtual ~FrameHost() = default;

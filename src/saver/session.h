@@ -3,8 +3,8 @@
 // seed, the settings it runs with, the split of the window into one
 // animation area per monitor, the surfaces and the scene, the frame loop and
 // its decisions, the frame log.  A host (the Windows saver window, the X11
-// program) fills in SaverHost with its window system's calls and tells the
-// session what happens to its window:
+// and Wayland programs) fills in SaverHost with its window system's calls
+// and tells the session what happens to its window:
 //
 //   host makes its window          session.start_run()
 //   the window first shows         session.first_activation(), then

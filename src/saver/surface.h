@@ -1,7 +1,10 @@
 #pragma once
 // The compositor's view of a drawable surface: a rectangle of pixels that can
-// receive bit-block transfers from another surface.  The Windows port wraps a
-// GDI device context; SoftwareSurface (software_surface.h) is the portable one.
+// receive bit-block transfers from another surface.  SoftwareSurface
+// (software_surface.h) is the portable one; the hosts' screens are surfaces
+// too: GdiSurface over a window's device context
+// (graphics/win32/gdi_surface.h), the X11 ImageScreen (x11/image_screen.h) and
+// the Wayland outputs' BufferedScreen (buffered_screen.h).
 
 #include <cstdint>
 
