@@ -127,6 +127,10 @@ void SaverSession::resized(int width, int height) {
   resized_ = PixelRect{window_.left, window_.top, width, height};
 }
 
+void SaverSession::rearranged(int width, int height) {
+  resized_ = PixelRect{window_.left, window_.top, width, height};
+}
+
 void SaverSession::redraw() {
   if (!surfaces_.screen) return;
   keep_.scene.redraw(surfaces());

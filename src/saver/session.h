@@ -14,6 +14,7 @@
 //   input                          key_typed, pointer_moved,
 //                                  keyboard_close_allowed
 //   the window changes size        resized()
+//   the monitors change            rearranged()
 //   the window lost its picture    redraw()
 //   the window or program goes     stop()
 
@@ -158,6 +159,10 @@ class SaverSession final : private FrameHost {
   // The window's size, as its window system says it now is: when it differs
   // from the last one, the set-up runs again before the next frame.
   void resized(int width, int height);
+  // The monitors changed (outputs came, went or changed size or scale):
+  // the set-up for a window of that size runs again before the next frame,
+  // even at the same size.
+  void rearranged(int width, int height);
   // The window lost its picture: the whole current frame again.
   void redraw();
   // The window or the program is going: the loop stops at its next check.

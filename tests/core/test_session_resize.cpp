@@ -34,7 +34,8 @@ class SizeReportingHost final : public SaverHost {
   void wait_for_events(std::uint32_t) override {}
   void process_pending_events() override {
     if (next_ < reports.size()) {
-      session->resized(reports[next_].first, reports[next_].second);
+      const auto [width, height] = reports[next_];
+      rearranging ? session->rearranged(width, height) : session->resized(width, height);
       ++next_;
     } else {
       session->stop();
@@ -45,6 +46,7 @@ class SizeReportingHost final : public SaverHost {
   SeedValues seed_values() override { return {1, 2}; }
 
   SaverSession* session = nullptr;
+  bool rearranging = false;  // the monitors change with each report
   std::vector<std::pair<int, int>> reports;
   std::vector<std::pair<int, int>> screens;
 
@@ -71,6 +73,23 @@ TEST(SessionResize, OnlyASizeThatDiffersFromTheLastReportedOneSetsUpAgain) {
   // follows is for the last size reported (80x60), never for 64x48.
   EXPECT_EQ(host.screens,
             (std::vector<std::pair<int, int>>{{64, 48}, {80, 48}, {80, 60}, {80, 60}}));
+}
+
+TEST(SessionResize, MonitorsRearrangedSetUpAgainEvenAtTheSameSize) {
+  SizeReportingHost host;
+  host.rearranging = true;
+  host.reports = {{64, 48}, {64, 48}, {64, 48}, {64, 48}};
+  Settings settings;
+  SaverKeep keep;
+  SaverSession session(host, settings, keep, nullptr, nullptr, {});
+  host.session = &session;
+  session.start_run();
+  ASSERT_TRUE(session.set_up({0, 0, 64, 48}));
+  session.run();
+  session.end_run();
+  // Two reports in each frame's wait: one set-up per frame, where the same
+  // sizes resized() would set up nothing.
+  EXPECT_EQ(host.screens, (std::vector<std::pair<int, int>>{{64, 48}, {64, 48}, {64, 48}}));
 }
 
 }  // namespace

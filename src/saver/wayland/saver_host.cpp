@@ -268,7 +268,7 @@ void WaylandHost::handle_window_events() {
   if (outputs_.empty()) session_.stop();
   if (!std::exchange(layout_changed_, false) || configured().empty()) return;
   const PixelRect window = covering(layout());
-  session_.resized(window.width, window.height);
+  session_.rearranged(window.width, window.height);
 }
 
 }  // namespace
