@@ -57,10 +57,8 @@ class SizeReportingHost final : public SaverHost {
   std::size_t next_ = 0;
 };
 
-TEST(SessionResize, OnlyASizeThatDiffersFromTheLastReportedOneSetsUpAgain) {
-  SizeReportingHost host;
-  host.reports = {{64, 48}, {64, 48}, {80, 48}, {80, 48}, {80, 60}, {80, 60},
-                  {64, 48}, {80, 60}, {80, 60}, {80, 60}, {80, 60}, {80, 60}};
+// A session over the host from a 64x48 set-up until its reports run out.
+void run_reports(SizeReportingHost& host) {
   Settings settings;
   SaverKeep keep;
   SaverSession session(host, settings, keep, nullptr, nullptr, {});
@@ -69,6 +67,13 @@ TEST(SessionResize, OnlyASizeThatDiffersFromTheLastReportedOneSetsUpAgain) {
   ASSERT_TRUE(session.set_up({0, 0, 64, 48}));
   session.run();
   session.end_run();
+}
+
+TEST(SessionResize, OnlyASizeThatDiffersFromTheLastReportedOneSetsUpAgain) {
+  SizeReportingHost host;
+  host.reports = {{64, 48}, {64, 48}, {80, 48}, {80, 48}, {80, 60}, {80, 60},
+                  {64, 48}, {80, 60}, {80, 60}, {80, 60}, {80, 60}, {80, 60}};
+  run_reports(host);
   // 64x48, then 80x60 again, both in one frame's wait: the set-up that
   // follows is for the last size reported (80x60), never for 64x48.
   EXPECT_EQ(host.screens,
@@ -79,14 +84,7 @@ TEST(SessionResize, MonitorsRearrangedSetUpAgainEvenAtTheSameSize) {
   SizeReportingHost host;
   host.rearranging = true;
   host.reports = {{64, 48}, {64, 48}, {64, 48}, {64, 48}};
-  Settings settings;
-  SaverKeep keep;
-  SaverSession session(host, settings, keep, nullptr, nullptr, {});
-  host.session = &session;
-  session.start_run();
-  ASSERT_TRUE(session.set_up({0, 0, 64, 48}));
-  session.run();
-  session.end_run();
+  run_reports(host);
   // Two reports in each frame's wait: one set-up per frame, where the same
   // sizes resized() would set up nothing.
   EXPECT_EQ(host.screens, (std::vector<std::pair<int, int>>{{64, 48}, {64, 48}, {64, 48}}));
