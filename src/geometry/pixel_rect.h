@@ -7,7 +7,9 @@
 // rectangle at their edges the same way.
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
+#include <span>
 
 namespace fizzlet {
 
@@ -34,6 +36,16 @@ PixelRect intersection(const PixelRect& a, const PixelRect& b);
 // The smallest rectangle that covers both; an empty rectangle adds nothing.
 // A size beyond the 32-bit range is cut off there.
 PixelRect union_of(const PixelRect& a, const PixelRect& b);
+
+// Rectangles to send as few requests for as few pixels: each pair that
+// overlaps or touches (shares an edge or a part of one) becomes the one
+// rectangle that covers both, as long as that covering rectangle has no more
+// pixels than the two have together (kernels rolling side by side along one
+// row merge; a piece flying past a kernel's corner does not, which would add
+// the empty corners).  Repeated until no pair qualifies.  Works in place:
+// returns how many rectangles are left, at the front of rects, in no
+// particular order.  Empty rectangles are dropped.
+std::size_t merge_touching(std::span<PixelRect> rects);
 
 // A bit-block transfer: the rectangle it writes on the destination surface
 // and the top-left corner of the equally large rectangle it reads on the

@@ -1,8 +1,10 @@
 // Pixel rectangles and the one clip that every surface's transfers go through.
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <vector>
 
 #include "geometry/pixel_rect.h"
 
@@ -52,6 +54,29 @@ TEST(PixelRect, TransfersAreCutAtBothSurfacesEdgesAlike) {
   };
   for (const Case& c : cases) {
     EXPECT_EQ(clip_transfer(c.request, target, source), c.clipped) << c.name;
+  }
+}
+
+TEST(PixelRect, TouchingRectanglesMergeWhereTheCoverHasNoMorePixels) {
+  struct Case {
+    const char* name;
+    std::vector<PixelRect> given, merged;
+  };
+  const Case cases[] = {
+      {"side by side on one row", {{0, 0, 10, 8}, {10, 0, 10, 8}}, {{0, 0, 20, 8}}},
+      {"overlapping on one row", {{0, 0, 10, 8}, {6, 0, 10, 8}}, {{0, 0, 16, 8}}},
+      {"inside another", {{0, 0, 10, 10}, {2, 2, 3, 3}}, {{0, 0, 10, 10}}},
+      {"a gap of one column", {{0, 0, 10, 8}, {11, 0, 10, 8}}, {{0, 0, 10, 8}, {11, 0, 10, 8}}},
+      {"corners touching: the cover would double them",
+       {{0, 0, 10, 10}, {10, 10, 10, 10}},
+       {{0, 0, 10, 10}, {10, 10, 10, 10}}},
+      {"a chain that grows", {{0, 0, 4, 4}, {8, 0, 4, 4}, {4, 0, 4, 4}}, {{0, 0, 12, 4}}},
+      {"empty ones dropped", {{0, 0, 0, 5}, {3, 3, 2, 2}, {9, 9, 4, -1}}, {{3, 3, 2, 2}}},
+  };
+  for (const Case& c : cases) {
+    std::vector<PixelRect> rects = c.given;
+    rects.resize(merge_touching(rects));
+    EXPECT_THAT(rects, ::testing::UnorderedElementsAreArray(c.merged)) << c.name;
   }
 }
 
