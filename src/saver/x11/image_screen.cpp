@@ -100,6 +100,8 @@ bool ImageScreen::attach_shared(Visual* visual, int depth) {
   }
   image_ = image;
   shared_ = true;
+  completion_type_ = XShmGetEventBase(display_) + ShmCompletion;
+  queued_.reserve(256);
   return true;
 }
 
@@ -126,10 +128,41 @@ ImageScreen::~ImageScreen() {
   }
 }
 
+void ImageScreen::end_batch() { send_queued(); }
+
+void ImageScreen::send_queued() {
+  if (queued_.empty()) return;
+  // Only pixels composed in the image itself may be sent beyond the
+  // rectangles that were asked for: a copy brought the image up to date
+  // only inside its own rectangle.
+  const std::size_t count = copied_ ? queued_.size() : merge_touching(queued_);
+  for (std::size_t i = 0; i < count; ++i) {
+    const PixelRect& r = queued_[i];
+    XShmPutImage(display_, drawable_, gc_.get(), image_, r.left, r.top, r.left, r.top,
+                 static_cast<unsigned>(r.width), static_cast<unsigned>(r.height),
+                 i + 1 == count ? True : False);
+  }
+  queued_.clear();
+  copied_ = false;
+  reading_ = true;
+}
+
 void ImageScreen::prepare_to_draw() {
-  if (!sync_before_write_) return;
+  if (!reading_) return;
+  // The word has not come yet (or the host does not pass events on): once
+  // the server has answered a request sent after the images, it has read
+  // them.
   XSync(display_, False);
-  sync_before_write_ = false;
+  reading_ = false;
+}
+
+bool ImageScreen::take_event(const XEvent& event) {
+  if (!shared_ || event.type != completion_type_) return false;
+  const auto& done = reinterpret_cast<const XShmCompletionEvent&>(event);
+  if (done.drawable != drawable_) return false;
+  // Requests are done in order: the last image of a batch asked for word.
+  reading_ = false;
+  return true;
 }
 
 std::span<std::uint32_t> ImageScreen::drawing_memory() {
@@ -156,7 +189,9 @@ void ImageScreen::bit_blt(int dx, int dy, int w, int h, const Surface& source, i
   const auto height = static_cast<unsigned>(rows);
   if (from->uniform()) {
     // One colour (the clean background of a repaint): the server fills the
-    // rectangle itself, no pixels need to travel.
+    // rectangle itself, no pixels need to travel (after the images before
+    // it, which it would otherwise cover).
+    send_queued();
     XSetForeground(display_, gc_.get(), from->pixel(0, 0) | alpha_);
     XFillRectangle(display_, drawable_, gc_.get(), left, top, width, height);
     return;
@@ -180,12 +215,11 @@ void ImageScreen::bit_blt(int dx, int dy, int w, int h, const Surface& source, i
     }
   }
   if (shared_) {
-    XShmPutImage(display_, drawable_, gc_.get(), image_, left, top, left, top, width, height,
-                 False);
+    queued_.push_back(t.target);
+    copied_ = copied_ || !in_place;
   } else {
     XPutImage(display_, drawable_, gc_.get(), image_, left, top, left, top, width, height);
   }
-  sent_ = true;
 }
 
 }  // namespace fizzlet::x11

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "geometry/pixel_rect.h"
 #include "saver/surface.h"
 #include "saver/x11/xlib.h"
 
@@ -52,15 +53,18 @@ class ImageScreen final : public Surface {
   // sources are ignored.
   void bit_blt(int dx, int dy, int w, int h, const Surface& source, int sx, int sy,
                RasterOp op) override;
-  // Ends a batch of transfers (a frame).  With shared memory the server reads
-  // the image after the requests are sent; prepare_to_draw() (which the
-  // first transfer of the next batch calls too) waits until it has, so that
-  // nothing changes pixels still to be read.
-  void end_batch() {
-    if (shared_ && sent_) sync_before_write_ = true;
-    sent_ = false;
-  }
+  // Ends a batch of transfers (a frame): with shared memory, the rectangles
+  // the batch copied go to the server now, those that touch merged
+  // (merge_touching), the last one asking the server to say when it has
+  // read the image.  Nothing waits for that here.
+  void end_batch();
+  // Before the image changes again: returns at once when the server has
+  // said that it read the last batch (take_event), else waits until it has
+  // (a round trip).  The first transfer of a batch calls it too.
   void prepare_to_draw();
+  // The host hands every event here first: true for the server's word that
+  // it has read the image, which needs nothing else.
+  bool take_event(const XEvent& event);
   // The image's pixels, for a work surface that composes in place: zeroed at
   // first, width() x height() 0x00RRGGBB pixels.  Empty where pixels must be
   // converted on their way to the server (no shared memory, an alpha
@@ -70,6 +74,7 @@ class ImageScreen final : public Surface {
 
  private:
   bool attach_shared(Visual* visual, int depth);
+  void send_queued();
   void create_plain(Visual* visual, int depth);
 
   Display* display_;
@@ -80,8 +85,13 @@ class ImageScreen final : public Surface {
   XImage* image_ = nullptr;
   XShmSegmentInfo segment_{};
   bool shared_ = false;
-  bool sent_ = false;
-  bool sync_before_write_ = false;
+  // Rectangles of the image to send at the end of the batch.
+  std::vector<PixelRect> queued_;
+  bool copied_ = false;  // some of them were copied into the image
+  // The server may still read the image: the last batch's reading is not
+  // confirmed yet.
+  bool reading_ = false;
+  int completion_type_ = -1;  // the ShmCompletion event's type
   std::uint32_t alpha_ = 0;   // opaque alpha for 32-bit visuals
   bool swap_bytes_ = false;   // the server wants the other byte order
   std::vector<char> plain_pixels_;
