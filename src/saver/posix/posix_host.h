@@ -15,7 +15,13 @@ namespace fizzlet::posix {
 
 class PosixHost : public SaverHost {
  public:
-  explicit PosixHost(SaverMusicControl& music) : music_(music) {}
+  // watch_connection false: the frame wait watches the signals alone, and
+  // the connection's events wait until the wait's end, when the frame loop
+  // would look at them anyway; a frame then costs one wake-up, however
+  // much the server says in between (a host whose server answers every
+  // frame, as the X server does when it has read an image).
+  explicit PosixHost(SaverMusicControl& music, bool watch_connection = true)
+      : music_(music), watch_connection_(watch_connection) {}
 
   std::uint32_t read_time_ms() override { return steady_ms(); }
   SeedValues seed_values() override { return process_seed_values(); }
@@ -23,7 +29,8 @@ class PosixHost : public SaverHost {
   SaverMusicControl& music() override { return music_; }
   void wait_for_events(std::uint32_t timeout_ms) override {
     if (events_waiting()) return;
-    wait_for_input({connection_fd(), signals_.fd()}, timeout_ms);
+    // (poll passes over a descriptor of -1.)
+    wait_for_input({watch_connection_ ? connection_fd() : -1, signals_.fd()}, timeout_ms);
   }
   void process_pending_events() override {
     if (signals_.caught()) end_by_signal();
@@ -42,6 +49,7 @@ class PosixHost : public SaverHost {
 
  private:
   SaverMusicControl& music_;
+  bool watch_connection_;
   SignalWatch signals_;
 };
 

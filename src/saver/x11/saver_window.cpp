@@ -29,7 +29,9 @@ class SaverWindow final : public posix::PosixHost {
  public:
   SaverWindow(Display* display, const SaverTarget& options, Settings& settings,
               SaverMusicControl& music, const SpriteSheets& sheets)
-      : PosixHost(music),
+      // The server's events wait for the frame's end: it says every frame
+      // when it has read the image (ImageScreen::take_event).
+      : PosixHost(music, false),
         display_(display),
         options_(options),
         session_(*this, settings, keep_, &sheets.sprite, &sheets.mask,
@@ -197,6 +199,7 @@ class SaverWindow final : public posix::PosixHost {
   }
 
   void handle(const XEvent& event) {
+    if (screen_ && screen_->take_event(event)) return;
     switch (event.type) {
       case Expose:
         // The whole window again from the current frame, once the server
