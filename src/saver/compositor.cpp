@@ -38,15 +38,9 @@ std::int32_t round_half_even(double value) {
   constexpr double kHigh = std::numeric_limits<std::int32_t>::max();
   if (value <= kLow) return std::numeric_limits<std::int32_t>::min();
   if (value >= kHigh) return std::numeric_limits<std::int32_t>::max();
-  const double down = std::floor(value);
-  const double fraction = value - down;
-  double result = down;
-  if (fraction > 0.5) {
-    result = down + 1;
-  } else if (fraction == 0.5) {
-    result = std::fmod(down, 2.0) == 0 ? down : down + 1;
-  }
-  return static_cast<std::int32_t>(result);
+  // Rounding to nearest with ties to even is the processor's own (the
+  // default mode, which nothing here changes).
+  return static_cast<std::int32_t>(std::nearbyint(value));
 }
 
 PixelRect update_rect(std::int32_t old_x, std::int32_t old_y, double x, double y, std::int32_t w,
