@@ -1,7 +1,7 @@
 #pragma once
-// Command line of the native saver for X11, in the style of xscreensaver's
-// programs: where to draw (a given window, the root window or a full-screen
-// window of its own) and overrides of the stored settings.  Portable: the
+// Command line of the native saver (X11 or Wayland), in the style of
+// xscreensaver's programs: where to draw (a given window, the root window or a
+// full-screen window of its own) and overrides of the stored settings.  Portable: the
 // program reads the environment and passes what it found.
 //
 //   fizzlet [--wayland | --x11] [--fullscreen | -root | -window-id ID]

@@ -10,7 +10,7 @@
 //   handle_music()          once per frame, after the frame wait
 //   on_player_status()      whenever the player may have changed state
 //                           (the Windows player calls it on MM_MCINOTIFY and
-//                           on a periodic timer, the X11 one every frame)
+//                           on a periodic timer, the FluidSynth one every frame)
 //   music_off()             first thing when the window unloads
 //
 // A piece that cannot be opened or started, or that the player reports failed,

@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -45,8 +44,7 @@ class WaylandHost final : public posix::PosixHost {
            wl_display_roundtrip(display_) >= 0) {
     }
     if (!usable || outputs_.empty() || configured().size() < outputs_.size()) {
-      std::fputs("fizzlet: the compositor shows no output, or lacks xdg-shell or wl_shm\n", stderr);
-      return kExitCannotRun;
+      return cannot_run("the compositor shows no output, or lacks xdg-shell or wl_shm");
     }
     session_.start_run();
     return run_to_end(session_, covering(layout()));
