@@ -74,6 +74,52 @@ FIZZLET_PIXEL_LOOP void or_rect(Rows d, SourceRows s, std::size_t rows, std::siz
   }
 }
 
+// One raster operation over a rectangle whose source is one colour.
+void apply_colour(RasterOp op, Rows to, std::size_t rows, std::size_t count, std::uint32_t c) {
+  switch (op) {
+    case RasterOp::src_copy:
+      fill_rect(to, rows, count, c);
+      break;
+    case RasterOp::src_and:
+      and_rect_with(to, rows, count, c);
+      break;
+    case RasterOp::src_paint:
+      or_rect_with(to, rows, count, c);
+      break;
+  }
+}
+
+// One raster operation from source rows that do not overlap the target's.
+void apply_rows(RasterOp op, Rows to, SourceRows from, std::size_t rows, std::size_t count) {
+  switch (op) {
+    case RasterOp::src_copy:
+      for (std::size_t r = 0; r < rows; ++r) {
+        std::memcpy(to.first + r * to.stride, from.first + r * from.stride,
+                    count * sizeof(std::uint32_t));
+      }
+      break;
+    case RasterOp::src_and:
+      and_rect(to, from, rows, count);
+      break;
+    case RasterOp::src_paint:
+      or_rect(to, from, rows, count);
+      break;
+  }
+}
+
+// Within one surface the rectangles may overlap: walk the rows in the
+// direction that reads each row before it is overwritten, and read each
+// source row whole before writing it.
+void apply_within(RasterOp op, Rows to, SourceRows from, std::size_t rows, std::size_t count,
+                  bool backwards) {
+  std::vector<std::uint32_t> line(count);
+  for (std::size_t i = 0; i < rows; ++i) {
+    const std::size_t r = backwards ? rows - 1 - i : i;
+    std::memcpy(line.data(), from.first + r * from.stride, count * sizeof(std::uint32_t));
+    apply_rows(op, {to.first + r * to.stride, 0}, {line.data(), 0}, 1, count);
+  }
+}
+
 }  // namespace
 
 SoftwareSurface::SoftwareSurface(int width, int height, std::uint32_t colour)
@@ -163,64 +209,19 @@ void SoftwareSurface::bit_blt(int dx, int dy, int w, int h, const Surface& sourc
   const auto src_stride = static_cast<std::size_t>(src->width_);
   std::uint32_t* d = data_ + index(t.target.left, t.target.top);
   const std::uint32_t* s = src->data_ + src->index(t.source_left, t.source_top);
+  // Read before this surface stops being uniform: the source may be itself.
   const bool source_uniform = src->uniform_;
-  const std::uint32_t source_colour = src->uniform_colour_;
   uniform_ = false;
   const auto rows = static_cast<std::size_t>(t.target.height);
   const Rows to{d, dst_stride};
+  const SourceRows from{s, src_stride};
   if (source_uniform) {
     // Every source pixel has the same colour: no need to read the source.
-    switch (op) {
-      case RasterOp::src_copy:
-        fill_rect(to, rows, count, source_colour);
-        break;
-      case RasterOp::src_and:
-        and_rect_with(to, rows, count, source_colour);
-        break;
-      case RasterOp::src_paint:
-        or_rect_with(to, rows, count, source_colour);
-        break;
-    }
-    return;
-  }
-  if (src != this) {
-    const SourceRows from{s, src_stride};
-    switch (op) {
-      case RasterOp::src_copy:
-        for (std::size_t r = 0; r < rows; ++r) {
-          std::memcpy(d + r * dst_stride, s + r * src_stride, count * sizeof(std::uint32_t));
-        }
-        break;
-      case RasterOp::src_and:
-        and_rect(to, from, rows, count);
-        break;
-      case RasterOp::src_paint:
-        or_rect(to, from, rows, count);
-        break;
-    }
-    return;
-  }
-  // Within one surface the rectangles may overlap: walk the rows in the
-  // direction that reads each row before it is overwritten, and read each
-  // source row whole before writing it.
-  const bool backwards = t.source_top < t.target.top;
-  std::vector<std::uint32_t> line(count);
-  for (std::size_t i = 0; i < rows; ++i) {
-    const std::size_t r = backwards ? rows - 1 - i : i;
-    std::memcpy(line.data(), s + r * src_stride, count * sizeof(std::uint32_t));
-    const SourceRows from{line.data(), 0};
-    const Rows one{d + r * dst_stride, 0};
-    switch (op) {
-      case RasterOp::src_copy:
-        std::memcpy(one.first, line.data(), count * sizeof(std::uint32_t));
-        break;
-      case RasterOp::src_and:
-        and_rect(one, from, 1, count);
-        break;
-      case RasterOp::src_paint:
-        or_rect(one, from, 1, count);
-        break;
-    }
+    apply_colour(op, to, rows, count, src->uniform_colour_);
+  } else if (src != this) {
+    apply_rows(op, to, from, rows, count);
+  } else {
+    apply_within(op, to, from, rows, count, t.source_top < t.target.top);
   }
 }
 
