@@ -65,4 +65,10 @@ PixelRect union_of(const PixelRect& a, const PixelRect& b) {
           size_within_32_bits(std::max(a.bottom(), b.bottom()) - top)};
 }
 
+PixelRect union_of(std::span<const PixelRect> rects) {
+  PixelRect all{};
+  for (const PixelRect& rect : rects) all = union_of(all, rect);
+  return all;
+}
+
 }  // namespace fizzlet

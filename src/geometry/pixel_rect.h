@@ -36,6 +36,8 @@ PixelRect intersection(const PixelRect& a, const PixelRect& b);
 // The smallest rectangle that covers both; an empty rectangle adds nothing.
 // A size beyond the 32-bit range is cut off there.
 PixelRect union_of(const PixelRect& a, const PixelRect& b);
+// The smallest rectangle that covers them all.
+PixelRect union_of(std::span<const PixelRect> rects);
 
 // Rectangles to send as few requests for as few pixels: each pair that
 // overlaps or touches (shares an edge or a part of one) becomes the one

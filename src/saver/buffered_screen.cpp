@@ -16,8 +16,7 @@ std::vector<PixelRect> side_by_side(std::span<const PixelRect> sizes) {
 }
 
 PixelRect covering(std::span<const PixelRect> areas) {
-  PixelRect all{};
-  for (const PixelRect& area : areas) all = union_of(all, area);
+  const PixelRect all = union_of(areas);
   return {0, 0, static_cast<std::int32_t>(all.right()), static_cast<std::int32_t>(all.bottom())};
 }
 
@@ -38,9 +37,7 @@ void BufferedScreen::add(std::vector<PixelRect>& rects, const PixelRect& rect) {
   }
   rects.push_back(rect);
   if (rects.size() > kMaxRects) {
-    PixelRect all{};
-    for (const PixelRect& each : rects) all = union_of(all, each);
-    rects.assign(1, all);
+    rects.assign(1, union_of(rects));
   }
 }
 
