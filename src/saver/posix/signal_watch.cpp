@@ -4,8 +4,8 @@
 #include <sys/signalfd.h>
 #include <unistd.h>
 
+#include <array>
 #include <chrono>
-#include <vector>
 
 namespace fizzlet::posix {
 
@@ -33,10 +33,13 @@ bool SignalWatch::caught() {
 }
 
 void wait_for_input(std::initializer_list<int> descriptors, std::uint32_t timeout_ms) {
-  std::vector<pollfd> watched;
-  watched.reserve(descriptors.size());
-  for (const int fd : descriptors) watched.push_back({fd, POLLIN, 0});
-  poll(watched.data(), watched.size(), static_cast<int>(timeout_ms));
+  // Once a frame: on the stack, no allocation.
+  std::array<pollfd, 4> watched{};
+  std::size_t count = 0;
+  for (const int fd : descriptors) {
+    if (count < watched.size()) watched[count++] = {fd, POLLIN, 0};
+  }
+  poll(watched.data(), count, static_cast<int>(timeout_ms));
 }
 
 std::uint32_t steady_ms() {

@@ -31,7 +31,8 @@ class SignalWatch {
   int fd_ = -1;
 };
 
-// Returns when one of the descriptors can be read, or after timeout_ms.
+// Returns when one of the descriptors (at most four) can be read, or after
+// timeout_ms.
 void wait_for_input(std::initializer_list<int> descriptors, std::uint32_t timeout_ms);
 
 // Milliseconds of the steady clock (wrapping, as the frame clock expects).
