@@ -772,6 +772,31 @@ cpu_share() {
   awk -v t="$1" -v hz="$(getconf CLK_TCK)" -v ms="$2" 'BEGIN {printf "%.2f %%", 100 * t / hz / (ms / 1000)}'
 }
 
+# frame_computation_us BENCH W H: the fastest CPU time of fizzlet-bench's
+# 32-bit W x H frame over five repetitions, in microseconds; nothing when
+# the benchmark has no frame of that size.
+frame_computation_us() {
+  "$1" --benchmark_filter="BM_Frame/w:$2/h:$3/bits:32\$" --benchmark_repetitions=5 \
+    --benchmark_report_aggregates_only=true --benchmark_format=csv 2>/dev/null |
+    awk -F, '$1 ~ /_min"$/ {print $4}'
+}
+
+# computation_share US FRAMES MS TICKS: the frame computation's own share
+# of a core (US microseconds a frame, FRAMES frames in MS milliseconds) and
+# the process's CPU (TICKS in those milliseconds) as a multiple of it.
+computation_share() {
+  if [ -z "$1" ] || [ "$2" -eq 0 ]; then
+    echo "frame computation share:    (no benchmark figure for this size)"
+    return 0
+  fi
+  awk -v us="$1" -v frames="$2" -v ms="$3" -v t="$4" -v hz="$(getconf CLK_TCK)" 'BEGIN {
+    share = 100 * us * frames / 1000 / ms
+    printf "frame computation share:    %.2f %% of one core (%.1f us a frame x %.1f frames/s)\n",
+      share, us, frames * 1000 / ms
+    printf "saver / frame computation:  %.2f\n", 100 * t / hz / (ms / 1000) / share
+  }'
+}
+
 # wine_figures_setup WxH: the Wine figures scripts' set-up: the saver to
 # measure (FIZZLET_SCR, else build/windows/bin/fizzlet.scr, built here), a
 # display of their own of that size, and a prefix.  Run from the
@@ -818,6 +843,9 @@ frame_periods() {
         NR, s / NR, a[int((NR + 1) / 2)], a[int(NR * 0.99 + 0.5)], a[1], a[NR]
     }'
 }
+
+# frames_logged LOG FROM TO: the frame starts logged in lines FROM to TO.
+frames_logged() { sed -n "$2,$3p" "$1" | awk '$1 == "f" {n++} END {print n + 0}'; }
 
 # The last resource sample of the Windows saver's log: GDI objects, handles
 # and private bytes, as the program sees them.

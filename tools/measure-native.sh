@@ -5,7 +5,10 @@
 #   CPU time of the saver as a share of one core, with the X server's or the
 #   compositor's;
 #   mean and percentiles of the frame period; resident memory at the start,
-#   after the measured seconds and, with --long, after ten minutes.
+#   after the measured seconds and, with --long, after ten minutes;
+#   the frame computation's own share of a core (fizzlet-bench's fastest
+#   32-bit frame of that size, run here first, times the frames shown a
+#   second) and the saver's CPU as a multiple of it.
 #
 #   tools/measure-native.sh [--long] [--seconds N] [--size WxH] [--kernels N]
 #                           [--pop N] [--music]
@@ -15,7 +18,9 @@
 # (software rendering; as root only, since sway runs as a user made for it:
 # see start_sway in tools/lib.sh).  --music plays the music into a file (there is no sound
 # device here), so the synthesizer's share is included.
-# FIZZLET names the program to measure (default: build/linux, built here).
+# FIZZLET names the program to measure (default: build/linux, built here);
+# FIZZLET_BENCH its frame benchmark (default: the fizzlet-bench beside it,
+# else build/linux's, built here).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # shellcheck source=tools/lib.sh
@@ -27,6 +32,12 @@ if [ -z "${FIZZLET:-}" ]; then
   build_preset linux --target fizzlet >/dev/null
   export FIZZLET="$PWD/build/linux/bin/fizzlet"
 fi
+bench="${FIZZLET_BENCH:-$(dirname "$FIZZLET")/fizzlet-bench}"
+if [ ! -x "$bench" ]; then
+  build_preset linux --target fizzlet-bench >/dev/null
+  bench="$PWD/build/linux/bin/fizzlet-bench"
+fi
+frame_us=$(frame_computation_us "$bench" "${size%x*}" "${size#*x}")
 x11_setup "${size}x24"
 music_args=(-no-music)
 [ "$music" = 1 ] && music_args=(-music)
@@ -61,6 +72,8 @@ measure() {
   echo "start to first frame shown: $((presented_ms - started_ms)) ms"
   echo "CPU of the saver process:   $(cpu_share $((s1 - s0)) "$elapsed_ms") of one core"
   printf '%-28s%s\n' "CPU of $server_name:" "$(cpu_share $((x1 - x0)) "$elapsed_ms")"
+  computation_share "$frame_us" "$(frames_logged "$log" $((first_line + 1)) "$last_line")" \
+    "$elapsed_ms" $((s1 - s0))
   frame_periods "$log" $((first_line + 1)) "$last_line"
   echo "resident memory at start: $rss_start, after ${seconds} s: $(resident)"
   if [ "$long" = 1 ]; then
