@@ -30,10 +30,16 @@ class PosixHost : public SaverHost {
   void wait_for_events(std::uint32_t timeout_ms) override {
     if (events_waiting()) return;
     // (poll passes over a descriptor of -1.)
-    wait_for_input({watch_connection_ ? connection_fd() : -1, signals_.fd()}, timeout_ms);
+    const unsigned readable =
+        wait_for_input({watch_connection_ ? connection_fd() : -1, signals_.fd()}, timeout_ms);
+    signal_unseen_ = (readable & 2u) != 0;
   }
   void process_pending_events() override {
-    if (signals_.caught()) end_by_signal();
+    // A signal keeps its descriptor readable until it is read: the wait
+    // sees it.  Without a wait since the last look (a frame that overran
+    // its period), the descriptor is read here.
+    if (signal_unseen_ && signals_.caught()) end_by_signal();
+    signal_unseen_ = true;
     handle_window_events();
   }
 
@@ -51,6 +57,7 @@ class PosixHost : public SaverHost {
   SaverMusicControl& music_;
   bool watch_connection_;
   SignalWatch signals_;
+  bool signal_unseen_ = true;  // the signals' descriptor is to be read
 };
 
 }  // namespace fizzlet::posix

@@ -32,14 +32,19 @@ bool SignalWatch::caught() {
   return any;
 }
 
-void wait_for_input(std::initializer_list<int> descriptors, std::uint32_t timeout_ms) {
+unsigned wait_for_input(std::initializer_list<int> descriptors, std::uint32_t timeout_ms) {
   // Once a frame: on the stack, no allocation.
   std::array<pollfd, 4> watched{};
   std::size_t count = 0;
   for (const int fd : descriptors) {
     if (count < watched.size()) watched[count++] = {fd, POLLIN, 0};
   }
-  poll(watched.data(), count, static_cast<int>(timeout_ms));
+  unsigned readable = 0;
+  if (poll(watched.data(), count, static_cast<int>(timeout_ms)) <= 0) return readable;
+  for (std::size_t i = 0; i < count; ++i) {
+    if (watched[i].revents != 0) readable |= 1u << i;
+  }
+  return readable;
 }
 
 std::uint32_t steady_ms() {

@@ -32,8 +32,8 @@ class SignalWatch {
 };
 
 // Returns when one of the descriptors (at most four) can be read, or after
-// timeout_ms.
-void wait_for_input(std::initializer_list<int> descriptors, std::uint32_t timeout_ms);
+// timeout_ms: bit i set when the i-th of them can be read.
+unsigned wait_for_input(std::initializer_list<int> descriptors, std::uint32_t timeout_ms);
 
 // Milliseconds of the steady clock (wrapping, as the frame clock expects).
 std::uint32_t steady_ms();

@@ -70,17 +70,24 @@ class SaverWindow final : public posix::PosixHost {
  private:
   // PosixHost
   int connection_fd() override { return ConnectionNumber(display_); }
+  // The frame's requests go out.  (Xlib reads the connection whenever it
+  // flushes or counts its events; what it read waits, as the server's
+  // events do, for the wait's end.)
   bool events_waiting() override {
     XFlush(display_);
-    return XEventsQueued(display_, QueuedAlready) > 0;
+    return false;
   }
   void end_by_signal() override { session_.stop(); }
   void handle_window_events() override {
-    while (XPending(display_) > 0) {
-      XEvent event{};
-      XNextEvent(display_, &event);
-      handle(event);
-    }
+    // The events read already, then one read of the connection (Xlib
+    // reads only when its queue is empty) and what that brought.
+    do {
+      while (XQLength(display_) > 0) {
+        XEvent event{};
+        XNextEvent(display_, &event);
+        handle(event);
+      }
+    } while (XEventsQueued(display_, QueuedAfterReading) > 0);
     if (const auto error = take_x_error();
         error && error->resource == target_ &&
         (error->error_code == BadWindow || error->error_code == BadDrawable)) {
