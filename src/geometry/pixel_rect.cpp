@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <limits>
+#include <tuple>
+#include <utility>
 
 namespace fizzlet {
 
@@ -29,26 +31,44 @@ bool qualify(const PixelRect& a, const PixelRect& b) {
 
 }  // namespace
 
-std::size_t merge_touching(std::span<PixelRect> rects) {
-  // rects[0, kept) are the merged ones so far, no two of which qualify; each
-  // further rectangle swallows every one of them it qualifies with (looking
-  // again from the start whenever it has grown) and then joins them.
-  std::size_t kept = 0;
-  for (const PixelRect& next : rects) {
-    if (next.empty()) continue;
-    PixelRect grown = next;
-    for (std::size_t k = 0; k < kept;) {
-      if (touching(rects[k], grown) && qualify(rects[k], grown)) {
-        grown = union_of(rects[k], grown);
-        rects[k] = rects[--kept];
-        k = 0;
-      } else {
-        ++k;
+namespace {
+
+// One sweep over rects in order of their left edges: each rectangle
+// swallows the later ones it qualifies with among those that start before
+// its right edge ends (the only ones that can touch it), growing as it goes.
+// Returns how many are left at the front, still in order of their left
+// edges, and whether any merged.
+std::pair<std::size_t, bool> merge_sweep(std::span<PixelRect> rects) {
+  bool merged = false;
+  for (std::size_t i = 0; i < rects.size(); ++i) {
+    if (rects[i].empty()) continue;
+    for (std::size_t j = i + 1; j < rects.size() && rects[j].left <= rects[i].right(); ++j) {
+      if (!rects[j].empty() && touching(rects[i], rects[j]) && qualify(rects[i], rects[j])) {
+        rects[i] = union_of(rects[i], rects[j]);
+        rects[j] = {};
+        merged = true;
       }
     }
-    rects[kept++] = grown;
   }
-  return kept;
+  const auto kept = std::remove_if(rects.begin(), rects.end(),
+                                   [](const PixelRect& r) { return r.empty(); });
+  return {static_cast<std::size_t>(kept - rects.begin()), merged};
+}
+
+}  // namespace
+
+std::size_t merge_touching(std::span<PixelRect> rects) {
+  // A rectangle that grew may now qualify with one it passed over: sweep
+  // again until a sweep merges nothing, which proves that no pair is left.
+  std::size_t count = rects.size();
+  bool merged = true;
+  while (merged) {
+    const auto front = rects.first(count);
+    std::sort(front.begin(), front.end(),
+              [](const PixelRect& a, const PixelRect& b) { return a.left < b.left; });
+    std::tie(count, merged) = merge_sweep(front);
+  }
+  return count;
 }
 
 PixelRect intersection(const PixelRect& a, const PixelRect& b) {

@@ -45,8 +45,9 @@ PixelRect union_of(std::span<const PixelRect> rects);
 // pixels than the two have together (kernels rolling side by side along one
 // row merge; a piece flying past a kernel's corner does not, which would add
 // the empty corners).  Repeated until no pair qualifies.  Works in place:
-// returns how many rectangles are left, at the front of rects, in no
-// particular order.  Empty rectangles are dropped.
+// returns how many rectangles are left, at the front of rects, in order of
+// their left edges.  Empty rectangles are dropped.  Sorted sweeps: about
+// n log n for rectangles spread along a row.
 std::size_t merge_touching(std::span<PixelRect> rects);
 
 // A bit-block transfer: the rectangle it writes on the destination surface

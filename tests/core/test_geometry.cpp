@@ -3,7 +3,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <limits>
+#include <random>
 #include <vector>
 
 #include "geometry/pixel_rect.h"
@@ -77,6 +80,41 @@ TEST(PixelRect, TouchingRectanglesMergeWhereTheCoverHasNoMorePixels) {
     std::vector<PixelRect> rects = c.given;
     rects.resize(merge_touching(rects));
     EXPECT_THAT(rects, ::testing::UnorderedElementsAreArray(c.merged)) << c.name;
+  }
+}
+
+// Frames' worth of kernels along a row and pieces anywhere, merged: every
+// rectangle given lies in one that is left, and no two left touch with a
+// cover of no more pixels than theirs (the sweeps find every pair).
+TEST(PixelRect, MergedRectanglesCoverAllGivenAndNoPairQualifies) {
+  std::mt19937 random(2024);
+  const auto draw = [&](int low, int high) {
+    return std::uniform_int_distribution<int>(low, high)(random);
+  };
+  const auto area = [](const PixelRect& r) { return std::int64_t{r.width} * r.height; };
+  for (int frame = 0; frame < 200; ++frame) {
+    std::vector<PixelRect> given;
+    for (int k = 0; k < 120; ++k) {
+      const bool kernel = k < 100;
+      given.push_back({draw(0, 1900), kernel ? draw(1000, 1040) : draw(0, 1060), draw(0, 60),
+                       draw(20, 60)});
+    }
+    std::vector<PixelRect> merged = given;
+    merged.resize(merge_touching(merged));
+    for (const PixelRect& r : given) {
+      EXPECT_TRUE(r.empty() || std::any_of(merged.begin(), merged.end(), [&](const PixelRect& m) {
+                    return m.contains(r);
+                  })) << "frame " << frame;
+    }
+    for (std::size_t i = 0; i < merged.size(); ++i) {
+      for (std::size_t j = i + 1; j < merged.size(); ++j) {
+        const PixelRect& a = merged[i];
+        const PixelRect& b = merged[j];
+        const bool touch = a.left <= b.right() && b.left <= a.right() && a.top <= b.bottom() &&
+                           b.top <= a.bottom();
+        EXPECT_FALSE(touch && area(union_of(a, b)) <= area(a) + area(b)) << "frame " << frame;
+      }
+    }
   }
 }
 
