@@ -95,8 +95,7 @@ TEST(PixelRect, MergedRectanglesCoverAllGivenAndNoPairQualifies) {
   for (int frame = 0; frame < 200; ++frame) {
     std::vector<PixelRect> given;
     for (int k = 0; k < 120; ++k) {
-      const bool kernel = k < 100;
-      given.push_back({draw(0, 1900), kernel ? draw(1000, 1040) : draw(0, 1060), draw(0, 60),
+      given.push_back({draw(0, 1900), k < 100 ? draw(1000, 1040) : draw(0, 1060), draw(0, 60),
                        draw(20, 60)});
     }
     std::vector<PixelRect> merged = given;
@@ -108,8 +107,7 @@ TEST(PixelRect, MergedRectanglesCoverAllGivenAndNoPairQualifies) {
     }
     for (std::size_t i = 0; i < merged.size(); ++i) {
       for (std::size_t j = i + 1; j < merged.size(); ++j) {
-        const PixelRect& a = merged[i];
-        const PixelRect& b = merged[j];
+        const PixelRect &a = merged[i], &b = merged[j];
         const bool touch = a.left <= b.right() && b.left <= a.right() && a.top <= b.bottom() &&
                            b.top <= a.bottom();
         EXPECT_FALSE(touch && area(union_of(a, b)) <= area(a) + area(b)) << "frame " << frame;
