@@ -4,6 +4,47 @@
 #include <utility>
 
 namespace fizzlet {
+namespace {
+
+// The parts of rect outside every rectangle of cut, into parts (all of
+// them lie on the screen: their edges fit 32 bits).
+void outside(const PixelRect& rect, std::span<const PixelRect> cut, std::vector<PixelRect>& parts) {
+  parts.assign(1, rect);
+  for (const PixelRect& c : cut) {
+    const std::int32_t c_right = c.left + c.width, c_bottom = c.top + c.height;
+    // (A part cut is replaced by the last one, done already, or by pieces
+    // that lie outside c.)
+    for (std::size_t i = parts.size(); i-- > 0;) {
+      const PixelRect p = parts[i];
+      const std::int32_t p_right = p.left + p.width, p_bottom = p.top + p.height;
+      if (c.left >= p_right || p.left >= c_right || c.top >= p_bottom || p.top >= c_bottom) {
+        continue;
+      }
+      parts[i] = parts.back();
+      parts.pop_back();
+      const PixelRect o = intersection(p, c);
+      const std::int32_t o_bottom = o.top + o.height, o_right = o.left + o.width;
+      if (o.top > p.top) parts.push_back({p.left, p.top, p.width, o.top - p.top});
+      if (o_bottom < p_bottom) parts.push_back({p.left, o_bottom, p.width, p_bottom - o_bottom});
+      if (o.left > p.left) parts.push_back({p.left, o.top, o.left - p.left, o.height});
+      if (o_right < p_right) parts.push_back({o_right, o.top, p_right - o_right, o.height});
+    }
+  }
+}
+
+}  // namespace
+
+void FrameSurface::bit_blt(int dx, int dy, int w, int h, const Surface& source, int sx, int sy,
+                           RasterOp op) {
+  if (op == RasterOp::src_copy && &source != this) {
+    const Transfer t = clip_transfer({{dx, dy, w, h}, sx, sy}, {0, 0, width(), height()},
+                                     {0, 0, source.width(), source.height()});
+    screen_->covered(t.target);
+  } else {
+    screen_->bring_up_to_date();
+  }
+  SoftwareSurface::bit_blt(dx, dy, w, h, source, sx, sy, op);
+}
 
 std::vector<PixelRect> side_by_side(std::span<const PixelRect> sizes) {
   std::vector<PixelRect> placed;
@@ -20,12 +61,25 @@ PixelRect covering(std::span<const PixelRect> areas) {
   return {0, 0, static_cast<std::int32_t>(all.right()), static_cast<std::int32_t>(all.bottom())};
 }
 
-BufferedScreen::BufferedScreen(int width, int height, std::vector<PixelRect> areas)
+BufferedScreen::BufferedScreen(int width, int height, std::vector<PixelRect> areas,
+                               std::array<std::span<std::uint32_t>, kBuffers> frames)
     : width_(width),
       height_(height),
       areas_(std::move(areas)),
-      pending_(areas_.size()),
-      stale_(areas_.size()) {}
+      own_(std::size_t(std::max(width, 0)) * std::size_t(std::max(height, 0))),
+      damage_(areas_.size()),
+      reading_(areas_.size()) {
+  std::copy(frames.begin(), frames.end(), memories_.begin());
+  memories_[kOwn] = own_;
+}
+
+std::unique_ptr<SoftwareSurface> BufferedScreen::work_surface() {
+  auto work = std::make_unique<FrameSurface>(*this);
+  static_cast<SoftwareSurface&>(*work) =
+      SoftwareSurface::over(memories_[current_], width_, height_, 0u);
+  work_ = work.get();
+  return work;
+}
 
 void BufferedScreen::add(std::vector<PixelRect>& rects, const PixelRect& rect) {
   if (rect.empty()) return;
@@ -41,40 +95,93 @@ void BufferedScreen::add(std::vector<PixelRect>& rects, const PixelRect& rect) {
   }
 }
 
-void BufferedScreen::bit_blt(int dx, int dy, int w, int h, const Surface&, int, int, RasterOp) {
+void BufferedScreen::bit_blt(int dx, int dy, int w, int h, const Surface& source, int, int,
+                             RasterOp) {
   const PixelRect drawn = intersection({dx, dy, w, h}, {0, 0, width_, height_});
   for (std::size_t i = 0; i < areas_.size(); ++i) {
     PixelRect part = intersection(drawn, areas_[i]);
     part.left -= areas_[i].left;
     part.top -= areas_[i].top;
-    add(pending_[i], part);
+    add(damage_[i], part);
+  }
+  if (&source != work_) return;
+  for (std::size_t m = 0; m < lacks_.size(); ++m) {
+    if (m != current_) add(lacks_[m], drawn);
   }
 }
 
-BufferUpdate BufferedScreen::take_update(std::size_t area, std::size_t buffer) {
-  BufferUpdate update{std::exchange(stale_[area][buffer], {}), std::move(pending_[area])};
-  pending_[area].clear();
-  for (const PixelRect& rect : update.damage) {
-    add(update.copy, rect);
-    for (std::size_t other = 0; other < kBuffers; ++other) {
-      if (other != buffer) add(stale_[area][other], rect);
+void BufferedScreen::begin_frame() {
+  std::array<bool, kBuffers> busy{};
+  for (const auto& read : reading_) {
+    for (std::size_t i = 0; i < kBuffers; ++i) busy[i] = busy[i] || read[i];
+  }
+  std::size_t target = kOwn;
+  if (current_ < kBuffers && !busy[current_]) {
+    target = current_;
+  } else {
+    const auto free = std::find(busy.begin(), busy.end(), false);
+    if (free != busy.end()) target = std::size_t(free - busy.begin());
+  }
+  bring_up_to_date();
+  unshown_ = target < kBuffers;
+  if (target == current_) return;
+  behind_ = current_;
+  covered_.clear();
+  current_ = target;
+  if (work_ != nullptr) {
+    static_cast<SoftwareSurface&>(*work_) =
+        SoftwareSurface::over(memories_[target], width_, height_);
+  }
+}
+
+void BufferedScreen::covered(const PixelRect& rect) {
+  if (!behind_ || rect.empty()) return;
+  // (Their cover would claim more than they cover: too many, copy now.)
+  if (covered_.size() == kMaxRects) bring_up_to_date();
+  covered_.push_back(rect);
+}
+
+void BufferedScreen::bring_up_to_date() {
+  if (!behind_) return;
+  SoftwareSurface into = SoftwareSurface::over(memories_[current_], width_, height_);
+  const SoftwareSurface from = SoftwareSurface::over(memories_[*behind_], width_, height_);
+  // The covered rectangles by their left edges: those that can meet a
+  // rectangle start less than the widest one before it.
+  std::sort(covered_.begin(), covered_.end(),
+            [](const PixelRect& a, const PixelRect& b) { return a.left < b.left; });
+  std::int32_t widest = 0;
+  for (const PixelRect& c : covered_) widest = std::max(widest, c.width);
+  std::vector<PixelRect> parts;
+  for (const PixelRect& lack : lacks_[current_]) {
+    const auto first = std::partition_point(covered_.begin(), covered_.end(), [&](const auto& c) {
+      return c.left + widest <= lack.left;
+    });
+    const auto last = std::partition_point(first, covered_.end(), [&](const auto& c) {
+      return c.left < lack.left + lack.width;
+    });
+    outside(lack, std::span(first, last), parts);
+    for (const PixelRect& r : parts) {
+      into.bit_blt(r.left, r.top, r.width, r.height, from, r.left, r.top, RasterOp::src_copy);
     }
   }
-  return update;
+  lacks_[current_].clear();
+  behind_.reset();
 }
 
-std::optional<FilledBuffer> BufferedScreen::fill_free_buffer(
-    std::size_t area, const SoftwareSurface& frame, std::span<SoftwareSurface, kBuffers> buffers,
-    std::span<const bool, kBuffers> busy) {
-  const std::size_t free = busy[0] ? 1 : 0;
-  if (!changed(area) || busy[free]) return std::nullopt;
-  BufferUpdate update = take_update(area, free);
-  const PixelRect& at = areas_[area];
-  for (const PixelRect& r : update.copy) {
-    buffers[free].bit_blt(r.left, r.top, r.width, r.height, frame, at.left + r.left, at.top + r.top,
-                          RasterOp::src_copy);
-  }
-  return FilledBuffer{free, std::move(update.damage)};
+std::optional<std::size_t> BufferedScreen::frame_to_show() {
+  bring_up_to_date();
+  const bool changed =
+      std::any_of(damage_.begin(), damage_.end(), [](const auto& rects) { return !rects.empty(); });
+  if (!changed || !std::exchange(unshown_, false)) return std::nullopt;
+  for (auto& read : reading_) read[current_] = true;
+  return current_;
+}
+
+std::vector<PixelRect> BufferedScreen::take_damage(std::size_t area) {
+  // Fewer, larger rectangles of no more pixels: fewer requests.
+  std::vector<PixelRect> damage = std::exchange(damage_[area], {});
+  damage.resize(merge_touching(damage));
+  return damage;
 }
 
 }  // namespace fizzlet

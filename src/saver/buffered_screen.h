@@ -1,14 +1,19 @@
 #pragma once
 // A screen whose areas a window system shows each through two buffers that
 // it reads in turn (the Wayland host's surfaces, one per output).  The
-// session draws on it as on any screen; it only remembers which rectangles
-// of each area changed, so that the host copies into a buffer nothing but
-// what that buffer lacks, and tells the window system nothing but what
-// changed since the buffer shown before.  When both buffers of an area are
-// still being read, its frame is skipped: the changes wait for the next one.
+// buffers lie in two frames of the screen's size: buffer i of an area is
+// the area's part of frame i, so that the session composes straight into
+// the frame whose buffers no output reads.  A frame composed in gets from
+// the frame before only the rectangles it lacks (what changed since it was
+// last composed in), and only once they are read; the window system is
+// told only what changed since the buffers shown before.  While an output still
+// reads both of its buffers, the frame is composed in the screen's own
+// memory instead and not shown: its changes wait for the next one.
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
@@ -25,59 +30,96 @@ std::vector<PixelRect> side_by_side(std::span<const PixelRect> sizes);
 // The smallest rectangle at (0, 0) that holds every area.
 PixelRect covering(std::span<const PixelRect> areas);
 
-// What one buffer of an area needs before it is shown, in the area's
-// coordinates.
-struct BufferUpdate {
-  std::vector<PixelRect> copy;    // to copy from the frame into the buffer
-  std::vector<PixelRect> damage;  // what differs from the buffer shown before
-};
+class BufferedScreen;
 
-// A buffer brought up to date: which one, and what to damage.
-struct FilledBuffer {
-  std::size_t buffer = 0;
-  std::vector<PixelRect> damage;
+// The work surface of a BufferedScreen, in the memory its begin_frame
+// chose.  What that memory lacks is copied in just before a transfer first
+// reads it (one that combines with its pixels, or copies from it), and not
+// where copies have covered it since: erasing the kernels' old places needs
+// nothing of the frame before under them.
+class FrameSurface final : public SoftwareSurface {
+ public:
+  explicit FrameSurface(BufferedScreen& screen) : screen_(&screen) {}
+  void bit_blt(int dx, int dy, int w, int h, const Surface& source, int sx, int sy,
+               RasterOp op) override;
+
+ private:
+  BufferedScreen* screen_;
 };
 
 class BufferedScreen final : public Surface {
  public:
   static constexpr std::size_t kBuffers = 2;
-  // Beyond this many rectangles, an area's changes become the one rectangle
-  // that covers them.
+  // Beyond this many rectangles, a list of changes becomes the one
+  // rectangle that covers them.
   static constexpr std::size_t kMaxRects = 1024;
   // A change inside one of the last few recorded adds nothing.
   static constexpr std::size_t kRecentRects = 4;
 
-  BufferedScreen(int width, int height, std::vector<PixelRect> areas);
+  // frames: kBuffers zeroed memories of width x height pixels (top-down
+  // rows) that the window system reads, kept alive by the caller.
+  BufferedScreen(int width, int height, std::vector<PixelRect> areas,
+                 std::array<std::span<std::uint32_t>, kBuffers> frames);
+  BufferedScreen(const BufferedScreen&) = delete;
+  BufferedScreen& operator=(const BufferedScreen&) = delete;
 
   int width() const override { return width_; }
   int height() const override { return height_; }
-  // Records the part of the destination rectangle inside each area; the
-  // pixels stay where the frame is.
+  // Records the part of the destination rectangle inside each area as
+  // changed.  A transfer from the work surface shows what composing changed
+  // in the frame it composes in: every other memory lacks it from now on.
+  // (Any other source, such as the clean background of a repaint, changes
+  // no memory: the buffers show the frame as composed.)
   void bit_blt(int dx, int dy, int w, int h, const Surface& source, int sx, int sy,
                RasterOp op) override;
 
   const std::vector<PixelRect>& areas() const { return areas_; }
-  // Whether the area has changes that no buffer has shown yet.
-  bool changed(std::size_t area) const { return !pending_[area].empty(); }
-  // The buffer (0 or 1) of the area goes on screen now: what to copy into
-  // it and what to damage.  The other buffer then lacks those changes.
-  BufferUpdate take_update(std::size_t area, std::size_t buffer);
-  // Brings a buffer of the area that the window system is not reading
-  // (busy) up to date from the frame; nothing when nothing changed or both
-  // are busy (the frame is skipped there, its changes wait).
-  std::optional<FilledBuffer> fill_free_buffer(std::size_t area, const SoftwareSurface& frame,
-                                               std::span<SoftwareSurface, kBuffers> buffers,
-                                               std::span<const bool, kBuffers> busy);
+  // The session's work surface (once per screen), black: begin_frame moves
+  // it from memory to memory; it lives no longer than the screen.
+  std::unique_ptr<SoftwareSurface> work_surface();
+  // Which buffers of the area the window system reads: set when the
+  // buffer is shown, cleared by the window system's word that it is done.
+  std::array<bool, kBuffers>& reading(std::size_t area) { return reading_[area]; }
+  // Before a frame is composed: the work surface moves to a frame whose
+  // buffers no output reads, the one composed in last when it is free,
+  // to be brought up to date from it; to the screen's own memory when an
+  // output reads both of its buffers.
+  void begin_frame();
+  // After drawing: the frame to show on every output now (each output's
+  // buffer in it, read from then on), once per begin_frame that chose it;
+  // nothing when the frame was composed in the screen's own memory or
+  // nothing changed.
+  std::optional<std::size_t> frame_to_show();
+  // What changed in the area (in its coordinates) since the buffers shown
+  // before; the record starts afresh.
+  std::vector<PixelRect> take_damage(std::size_t area);
 
  private:
+  friend class FrameSurface;
+  // The work surface's transfers: one that covers a rectangle whole, and
+  // one that reads it first.
+  void covered(const PixelRect& rect);
+  void bring_up_to_date();
+
+  static constexpr std::size_t kOwn = kBuffers;  // memories_: the frames, then the own
   static void add(std::vector<PixelRect>& rects, const PixelRect& rect);
 
   int width_;
   int height_;
   std::vector<PixelRect> areas_;
-  std::vector<std::vector<PixelRect>> pending_;  // per area: changes not shown yet
-  // Per area and buffer: changes shown since the buffer was last filled.
-  std::vector<std::array<std::vector<PixelRect>, kBuffers>> stale_;
+  std::vector<std::uint32_t, ZeroedAllocator<std::uint32_t>> own_;
+  std::array<std::span<std::uint32_t>, kBuffers + 1> memories_;
+  // Per memory: what changed (screen coordinates) since it was composed in.
+  std::array<std::vector<PixelRect>, kBuffers + 1> lacks_;
+  std::size_t current_ = kOwn;  // the memory the work surface composes in
+  bool unshown_ = false;        // current_ is a frame, composed in and not shown yet
+  // Until the work surface is read: the memory that current_ takes its
+  // lacks from, and what copies have covered since begin_frame.
+  std::optional<std::size_t> behind_;
+  std::vector<PixelRect> covered_;
+  std::vector<std::vector<PixelRect>> damage_;  // per area: changes not shown yet
+  std::vector<std::array<bool, kBuffers>> reading_;
+  FrameSurface* work_ = nullptr;
 };
 
 }  // namespace fizzlet

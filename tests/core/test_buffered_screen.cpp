@@ -1,9 +1,13 @@
-// A screen shown through two buffers per area: what each buffer lacks, what
-// changed since the buffer before, and where the areas lie.
+// A screen shown through two buffers per area, composed straight into the
+// frame that holds the free ones: what each frame gets before it is composed
+// in, which frame is shown, what is damaged, and where the areas lie.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "saver/buffered_screen.h"
@@ -22,64 +26,104 @@ TEST(BufferedScreen, AreasSideBySideAndTheScreenThatHoldsThem) {
   EXPECT_EQ(covering(Rects{}), (PixelRect{}));
 }
 
-TEST(BufferedScreen, EachBufferGetsWhatItLacksAndDamagesOnlyWhatChanged) {
-  const SoftwareSurface frame(300, 100);
-  BufferedScreen screen(300, 100, {{0, 0, 200, 100}, {200, 0, 100, 50}});
-  const auto draw = [&](PixelRect r) {
-    screen.bit_blt(r.left, r.top, r.width, r.height, frame, 0, 0, RasterOp::src_copy);
+// One frame of the session: the buffers the compositor reads, places
+// erased (copied over: the frame before is not needed there), places drawn
+// on (combined with what the frame holds), a repaint (from the clean
+// background) before or after, the frame shown and each area's damage
+// (touching rectangles merged), top to bottom.
+struct Step {
+  std::array<bool, BufferedScreen::kBuffers> busy;
+  Rects erased;
+  Rects drawn;
+  bool repaint_first = false;
+  bool repaint_after = false;
+  std::optional<std::size_t> shown;
+  Rects damage[2];
+};
+
+TEST(BufferedScreen, TheShownFrameIsAlwaysWholeAndOnlyChangesAreDamaged) {
+  constexpr int kWidth = 30, kHeight = 10;
+  const Rects areas = {{0, 0, 20, 10}, {20, 0, 10, 6}};
+  const Rects whole = {{0, 0, 20, 10}, {0, 0, 10, 6}};
+  const Step steps[] = {
+      // Set-up: everything damaged once.
+      {{false, false}, {}, {{2, 2, 4, 4}}, true, false, 0, {{whole[0]}, {whole[1]}}},
+      // Across both areas, in the other frame, and on the first's change
+      // (which it gets first).
+      {{true, false}, {}, {{18, 1, 4, 2}, {3, 3, 1, 1}}, false, false, 1,
+       {{{18, 1, 2, 2}, {3, 3, 1, 1}}, {{0, 1, 2, 2}}}},
+      // Both read: composed aside, not shown; its change goes with the next.
+      {{true, true}, {{2, 2, 2, 4}}, {{5, 5, 2, 2}}, false, false, std::nullopt, {}},
+      {{false, true}, {{1, 1, 3, 3}}, {{25, 4, 3, 3}, {3, 2, 1, 1}}, false, false, 0,
+       {{{1, 1, 3, 5}, {5, 5, 2, 2}}, {{5, 4, 3, 2}}}},
+      // Nothing changed: nothing shown, and the frame stays the one to use.
+      {{true, false}, {}, {}, false, false, std::nullopt, {}},
+      {{false, false}, {{19, 0, 2, 3}}, {{0, 0, 1, 1}}, false, false, 1,
+       {{{0, 0, 1, 1}, {19, 0, 1, 3}}, {{0, 0, 1, 3}}}},
+      // A repaint after the frame was shown waits for the next frame.
+      {{false, true}, {}, {{3, 3, 1, 1}}, false, true, 0, {{{3, 3, 1, 1}}, {}}},
+      {{true, false}, {}, {}, false, false, 1, {{whole[0]}, {whole[1]}}},
   };
-  draw({190, 40, 20, 20});  // across both areas; below the second one's bottom in part
-  draw({195, 45, 5, 5});    // inside the first change: nothing new
-  EXPECT_TRUE(screen.changed(0));
-  EXPECT_TRUE(screen.changed(1));
-  BufferUpdate update = screen.take_update(1, 0);
-  EXPECT_EQ(update.copy, (Rects{{0, 40, 10, 10}}));
-  EXPECT_EQ(update.damage, update.copy);
-  EXPECT_FALSE(screen.changed(1));
 
-  // The first area's buffers in turn; a frame that finds both busy is
-  // skipped, so its change waits and goes with the next one.
-  update = screen.take_update(0, 0);
-  EXPECT_EQ(update.copy, (Rects{{190, 40, 10, 20}}));
-  draw({0, 0, 10, 10});
-  draw({0, 90, 10, 10});
-  update = screen.take_update(0, 1);
-  EXPECT_EQ(update.damage, (Rects{{0, 0, 10, 10}, {0, 90, 10, 10}}));
-  EXPECT_EQ(update.copy, (Rects{{190, 40, 10, 20}, {0, 0, 10, 10}, {0, 90, 10, 10}}));
-  draw({50, 50, 10, 10});
-  update = screen.take_update(0, 0);
-  EXPECT_EQ(update.damage, (Rects{{50, 50, 10, 10}}));
-  EXPECT_EQ(update.copy, (Rects{{0, 0, 10, 10}, {0, 90, 10, 10}, {50, 50, 10, 10}}));
-  EXPECT_FALSE(screen.changed(0));
-}
-
-TEST(BufferedScreen, AFreeBufferIsFilledFromTheFrameWhileBusyOnesSkipIt) {
-  SoftwareSurface frame(300, 100);
-  frame.set_pixel(205, 45, 0xC08020);
-  BufferedScreen screen(300, 100, {{0, 0, 200, 100}, {200, 0, 100, 50}});
-  std::array<SoftwareSurface, BufferedScreen::kBuffers> buffers = {SoftwareSurface(100, 50),
-                                                                   SoftwareSurface(100, 50)};
-  screen.bit_blt(200, 40, 10, 10, frame, 200, 40, RasterOp::src_copy);
-  EXPECT_FALSE(screen.fill_free_buffer(1, frame, buffers, std::array{true, true}));
-  EXPECT_TRUE(screen.changed(1));
-  const auto filled = screen.fill_free_buffer(1, frame, buffers, std::array{true, false});
-  ASSERT_TRUE(filled);
-  EXPECT_EQ(filled->buffer, 1u);
-  EXPECT_EQ(filled->damage, (Rects{{0, 40, 10, 10}}));
-  EXPECT_EQ(buffers[1].pixel(5, 45), 0xC08020u);
-  EXPECT_EQ(buffers[0].pixel(5, 45), 0u);
-  EXPECT_FALSE(screen.fill_free_buffer(1, frame, buffers, std::array{false, false}));
+  std::array<std::vector<std::uint32_t>, BufferedScreen::kBuffers> frames;
+  for (auto& frame : frames) frame.assign(kWidth * kHeight, 0);
+  BufferedScreen screen(kWidth, kHeight, areas, {frames[0], frames[1]});
+  const std::unique_ptr<SoftwareSurface> made = screen.work_surface();
+  SoftwareSurface& work = *made;
+  const SoftwareSurface background(kWidth, kHeight);
+  SoftwareSurface truth(kWidth, kHeight);
+  const auto repaint = [&] {
+    screen.bit_blt(0, 0, kWidth, kHeight, background, 0, 0, RasterOp::src_copy);
+  };
+  std::uint32_t colour = 0;
+  for (const Step& step : steps) {
+    SCOPED_TRACE(testing::Message() << "step " << colour);
+    const SoftwareSurface paint(kWidth, kHeight, ++colour);
+    // The first output reads what the step says, the second nothing.
+    screen.reading(0) = step.busy;
+    screen.reading(1) = {};
+    screen.begin_frame();
+    if (step.repaint_first) repaint();
+    const auto apply = [&](const Rects& rects, const SoftwareSurface& source, RasterOp op) {
+      for (const PixelRect& r : rects) {
+        work.bit_blt(r.left, r.top, r.width, r.height, source, r.left, r.top, op);
+        truth.bit_blt(r.left, r.top, r.width, r.height, source, r.left, r.top, op);
+      }
+    };
+    apply(step.erased, background, RasterOp::src_copy);
+    apply(step.drawn, paint, RasterOp::src_paint);
+    for (const Rects* rects : {&step.erased, &step.drawn}) {
+      for (const PixelRect& r : *rects) {
+        screen.bit_blt(r.left, r.top, r.width, r.height, work, r.left, r.top, RasterOp::src_copy);
+      }
+    }
+    const std::optional<std::size_t> shown = screen.frame_to_show();
+    ASSERT_EQ(shown, step.shown);
+    if (!shown) continue;
+    EXPECT_TRUE(screen.reading(1)[*shown]);
+    EXPECT_TRUE(std::equal(frames[*shown].begin(), frames[*shown].end(), truth.pixels().begin()));
+    for (std::size_t area = 0; area < areas.size(); ++area) {
+      Rects damage = screen.take_damage(area);
+      std::sort(damage.begin(), damage.end(), [](const PixelRect& a, const PixelRect& b) {
+        return std::pair(a.top, a.left) < std::pair(b.top, b.left);
+      });
+      EXPECT_EQ(damage, step.damage[area]);
+    }
+    if (step.repaint_after) repaint();
+    EXPECT_FALSE(screen.frame_to_show());
+  }
 }
 
 TEST(BufferedScreen, ManyChangesBecomeTheOneRectangleThatCoversThem) {
   const int width = int(BufferedScreen::kMaxRects + 1) * 20;
-  const SoftwareSurface frame(width, 10);
-  BufferedScreen screen(width, 10, {{0, 0, width, 10}});
+  std::array<std::vector<std::uint32_t>, BufferedScreen::kBuffers> frames;
+  for (auto& frame : frames) frame.resize(std::size_t(width) * 10);
+  const SoftwareSurface source(width, 10);
+  BufferedScreen screen(width, 10, {{0, 0, width, 10}}, {frames[0], frames[1]});
   for (int i = 0; i <= int(BufferedScreen::kMaxRects); ++i) {
-    screen.bit_blt(i * 20, 0, 10, 10, frame, 0, 0, RasterOp::src_copy);
+    screen.bit_blt(i * 20, 0, 10, 10, source, 0, 0, RasterOp::src_copy);
   }
-  EXPECT_EQ(screen.take_update(0, 0).damage,
-            (Rects{{0, 0, int(BufferedScreen::kMaxRects) * 20 + 10, 10}}));
+  EXPECT_EQ(screen.take_damage(0), (Rects{{0, 0, int(BufferedScreen::kMaxRects) * 20 + 10, 10}}));
 }
 
 }  // namespace

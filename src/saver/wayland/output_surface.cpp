@@ -70,37 +70,24 @@ OutputSurface::OutputSurface(std::uint32_t global, wl_output* bound, wl_composit
   wl_surface_commit(surface.get());
 }
 
-bool OutputSurface::make_buffers(wl_shm* shm) {
-  const PixelRect size = pixel_size();
-  const std::size_t count = std::size_t(size.width) * std::size_t(size.height);
-  buffers = {};
-  memory = posix::SharedMemory(count * sizeof(std::uint32_t) * buffers.size());
-  if (!memory) return false;
-  const Owned<wl_shm_pool> pool(
-      wl_shm_create_pool(shm, memory.fd(), static_cast<int32_t>(memory.size())));
+void OutputSurface::make_buffers(wl_shm_pool* pool, const PixelRect& at, int stride,
+                                 std::size_t frame_size,
+                                 std::array<bool, BufferedScreen::kBuffers>& reading) {
   for (std::size_t i = 0; i < buffers.size(); ++i) {
-    buffers[i].reset(wl_shm_pool_create_buffer(
-        pool.get(), static_cast<int32_t>(i * count * sizeof(std::uint32_t)), size.width,
-        size.height, size.width * 4, WL_SHM_FORMAT_XRGB8888));
-    pixels[i] = SoftwareSurface::over(memory.pixels(i * count, count), size.width, size.height, 0u);
-    busy[i] = false;
-    wl_buffer_add_listener(buffers[i].get(), &kBufferListener, &busy[i]);
+    const std::size_t offset = (i * frame_size + std::size_t(at.left)) * sizeof(std::uint32_t);
+    buffers[i].reset(wl_shm_pool_create_buffer(pool, static_cast<int32_t>(offset), at.width,
+                                               at.height, stride * 4, WL_SHM_FORMAT_XRGB8888));
+    wl_buffer_add_listener(buffers[i].get(), &kBufferListener, &reading[i]);
   }
   wl_surface_set_buffer_scale(surface.get(), scale);
-  return true;
 }
 
-void OutputSurface::present(BufferedScreen& screen, std::size_t area,
-                            const SoftwareSurface& frame) {
-  if (!buffers[0]) return;
-  const auto filled = screen.fill_free_buffer(area, frame, pixels, busy);
-  if (!filled) return;
-  wl_surface_attach(surface.get(), buffers[filled->buffer].get(), 0, 0);
-  for (const PixelRect& r : filled->damage) {
+void OutputSurface::show(std::size_t buffer, const std::vector<PixelRect>& damage) {
+  wl_surface_attach(surface.get(), buffers[buffer].get(), 0, 0);
+  for (const PixelRect& r : damage) {
     wl_surface_damage_buffer(surface.get(), r.left, r.top, r.width, r.height);
   }
   wl_surface_commit(surface.get());
-  busy[filled->buffer] = true;
 }
 
 }  // namespace fizzlet::wayland

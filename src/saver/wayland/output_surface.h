@@ -2,14 +2,12 @@
 // One output of the compositor and the saver's full-screen surface on it:
 // the output's mode and scale, the size the compositor gives the surface,
 // and two shared-memory buffers of the output's pixel size that the
-// compositor reads in turn.
+// compositor reads in turn (its area of the screen's two frames).
 
 #include <array>
 #include <cstdint>
 
 #include "saver/buffered_screen.h"
-#include "saver/posix/shared_memory.h"
-#include "saver/software_surface.h"
 #include "saver/wayland/owned.h"
 
 namespace fizzlet::wayland {
@@ -23,22 +21,21 @@ struct OutputSurface {
 
   // The size of its buffers in pixels, at (0, 0).
   PixelRect pixel_size() const { return {0, 0, width * scale, height * scale}; }
-  // Two black buffers of the pixel size; false when they cannot be made.
-  bool make_buffers(wl_shm* shm);
-  // Shows the area's changes in a buffer that the compositor is not
-  // reading; while it reads both, the frame is skipped.
-  void present(BufferedScreen& screen, std::size_t area, const SoftwareSurface& frame);
+  // Its two buffers: the area at of each of the pool's frames (frame_size
+  // pixels, rows of stride pixels each after the other); the compositor's
+  // word that it is done reading one clears its flag in reading.
+  void make_buffers(wl_shm_pool* pool, const PixelRect& at, int stride, std::size_t frame_size,
+                    std::array<bool, BufferedScreen::kBuffers>& reading);
+  // Shows the buffer, damaged where the rectangles say.
+  void show(std::size_t buffer, const std::vector<PixelRect>& damage);
 
   std::uint32_t name;
   Owned<wl_output> output;
   Owned<wl_surface> surface;
   Owned<xdg_surface> shell_surface;
   Owned<xdg_toplevel> toplevel;
-  posix::SharedMemory memory;
   std::array<Owned<wl_buffer>, BufferedScreen::kBuffers> buffers;
-  std::array<SoftwareSurface, BufferedScreen::kBuffers> pixels;
-  std::array<bool, BufferedScreen::kBuffers> busy{};  // the compositor reads it
-  int mode_width = 0;                                 // the output's current mode, in pixels
+  int mode_width = 0;  // the output's current mode, in pixels
   int mode_height = 0;
   int scale = 1;
   int width = 0;  // the surface, in the compositor's logical units

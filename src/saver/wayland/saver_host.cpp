@@ -10,6 +10,7 @@
 #include "music/fluidsynth/fluid_music.h"
 #include "saver/native_host.h"
 #include "saver/posix/posix_host.h"
+#include "saver/posix/shared_memory.h"
 #include "saver/posix/sheet_images.h"
 #include "saver/session.h"
 #include "saver/wayland/output_surface.h"
@@ -53,21 +54,36 @@ class WaylandHost final : public posix::PosixHost {
   // SaverHost
   std::optional<ScreenSurfaces> open_screen(int width, int height, std::string& error) override {
     shown_ = configured();
-    screen_ = std::make_unique<BufferedScreen>(width, height, layout());
-    for (OutputSurface* output : shown_) {
-      output->changed = false;
-      if (output->make_buffers(shm_.get())) continue;
-      error = "cannot make the shared memory of an output's buffers";
+    const std::vector<PixelRect> areas = layout();
+    const std::size_t frame = std::size_t(width) * std::size_t(height);
+    // (A row more: the compositor wants whole rows after each buffer's start.)
+    posix::SharedMemory memory((frame * BufferedScreen::kBuffers + width) * sizeof(std::uint32_t));
+    if (!memory) {
+      error = "cannot make the shared memory of the outputs' buffers";
       shown_.clear();
       return std::nullopt;
     }
-    return memory_surfaces(*screen_, width, height);
+    memory_ = std::move(memory);  // (the outputs' old buffers go below)
+    const Owned<wl_shm_pool> pool(
+        wl_shm_create_pool(shm_.get(), memory_.fd(), static_cast<int32_t>(memory_.size())));
+    screen_ = std::make_unique<BufferedScreen>(
+        width, height, areas, std::array{memory_.pixels(0, frame), memory_.pixels(frame, frame)});
+    for (std::size_t i = 0; i < shown_.size(); ++i) {
+      shown_[i]->changed = false;
+      shown_[i]->make_buffers(pool.get(), areas[i], width, frame, screen_->reading(i));
+    }
+    return ScreenSurfaces{screen_.get(), screen_->work_surface(),
+                          std::make_unique<SoftwareSurface>(width, height)};
   }
   double number_of_colors() override { return get_numberofcolors(24, 1); }
   std::vector<PixelRect> monitors() override { return screen_->areas(); }
+  // The frame is composed where no output reads.
+  void begin_drawing() override { screen_->begin_frame(); }
   void end_drawing() override {
-    for (std::size_t i = 0; i < shown_.size(); ++i) {
-      shown_[i]->present(*screen_, i, *session_.frame());
+    if (const std::optional<std::size_t> frame = screen_->frame_to_show()) {
+      for (std::size_t i = 0; i < shown_.size(); ++i) {
+        shown_[i]->show(*frame, screen_->take_damage(i));
+      }
     }
     wl_display_flush(display_);
   }
@@ -143,6 +159,7 @@ class WaylandHost final : public posix::PosixHost {
   std::vector<std::pair<std::uint32_t, wl_output*>> new_outputs_;
   std::vector<std::unique_ptr<OutputSurface>> outputs_;
   std::vector<OutputSurface*> shown_;  // the outputs of the current screen, in its order
+  posix::SharedMemory memory_;  // the screen's two frames, the outputs' buffers in them
   std::unique_ptr<BufferedScreen> screen_;
   bool layout_changed_ = false;
   bool reading_ = false;
