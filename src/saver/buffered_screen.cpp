@@ -61,15 +61,21 @@ PixelRect covering(std::span<const PixelRect> areas) {
   return {0, 0, static_cast<std::int32_t>(all.right()), static_cast<std::int32_t>(all.bottom())};
 }
 
+std::size_t BufferedScreen::memory_pixels(int width, int height) {
+  const auto w = std::size_t(std::max(width, 0));
+  return w * std::size_t(std::max(height, 0)) * kBuffers + w;
+}
+
 BufferedScreen::BufferedScreen(int width, int height, std::vector<PixelRect> areas,
-                               std::array<std::span<std::uint32_t>, kBuffers> frames)
+                               std::span<std::uint32_t> frames)
     : width_(width),
       height_(height),
       areas_(std::move(areas)),
       own_(std::size_t(std::max(width, 0)) * std::size_t(std::max(height, 0))),
       damage_(areas_.size()),
       reading_(areas_.size()) {
-  std::copy(frames.begin(), frames.end(), memories_.begin());
+  const std::size_t frame = own_.size();
+  for (std::size_t i = 0; i < kBuffers; ++i) memories_[i] = frames.subspan(i * frame, frame);
   memories_[kOwn] = own_;
 }
 
@@ -143,8 +149,8 @@ void BufferedScreen::covered(const PixelRect& rect) {
 
 void BufferedScreen::bring_up_to_date() {
   if (!behind_) return;
-  SoftwareSurface into = SoftwareSurface::over(memories_[current_], width_, height_);
-  const SoftwareSurface from = SoftwareSurface::over(memories_[*behind_], width_, height_);
+  const std::uint32_t* from = memories_[*behind_].data();
+  std::uint32_t* into = memories_[current_].data();
   // The covered rectangles by their left edges: those that can meet a
   // rectangle start less than the widest one before it.
   std::sort(covered_.begin(), covered_.end(),
@@ -160,8 +166,12 @@ void BufferedScreen::bring_up_to_date() {
       return c.left < lack.left + lack.width;
     });
     outside(lack, std::span(first, last), parts);
+    // (Many are narrow: row by row here, without a transfer's checks.)
     for (const PixelRect& r : parts) {
-      into.bit_blt(r.left, r.top, r.width, r.height, from, r.left, r.top, RasterOp::src_copy);
+      for (std::int32_t y = r.top; y < r.top + r.height; ++y) {
+        const std::size_t at = std::size_t(y) * std::size_t(width_) + std::size_t(r.left);
+        std::copy_n(from + at, r.width, into + at);
+      }
     }
   }
   lacks_[current_].clear();

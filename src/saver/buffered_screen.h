@@ -56,10 +56,14 @@ class BufferedScreen final : public Surface {
   // A change inside one of the last few recorded adds nothing.
   static constexpr std::size_t kRecentRects = 4;
 
-  // frames: kBuffers zeroed memories of width x height pixels (top-down
-  // rows) that the window system reads, kept alive by the caller.
+  // The pixels of memory for the frames: kBuffers frames of width x height
+  // (top-down rows) one after the other, and a row more, since a window
+  // system reads whole rows of the frame's width after a buffer's start.
+  static std::size_t memory_pixels(int width, int height);
+  // frames: zeroed memory of memory_pixels() that the window system reads,
+  // kept alive by the caller.
   BufferedScreen(int width, int height, std::vector<PixelRect> areas,
-                 std::array<std::span<std::uint32_t>, kBuffers> frames);
+                 std::span<std::uint32_t> frames);
   BufferedScreen(const BufferedScreen&) = delete;
   BufferedScreen& operator=(const BufferedScreen&) = delete;
 
@@ -74,6 +78,11 @@ class BufferedScreen final : public Surface {
                RasterOp op) override;
 
   const std::vector<PixelRect>& areas() const { return areas_; }
+  // Where the area's buffer in the frame starts in the frames' memory, in
+  // pixels (its rows are width() pixels apart).
+  std::size_t buffer_start(std::size_t area, std::size_t frame) const {
+    return frame * std::size_t(width_) * std::size_t(height_) + std::size_t(areas_[area].left);
+  }
   // The session's work surface (once per screen), black: begin_frame moves
   // it from memory to memory; it lives no longer than the screen.
   std::unique_ptr<SoftwareSurface> work_surface();

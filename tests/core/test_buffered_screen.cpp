@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <optional>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -65,9 +66,14 @@ TEST(BufferedScreen, TheShownFrameIsAlwaysWholeAndOnlyChangesAreDamaged) {
       {{true, false}, {}, {}, false, false, 1, {{whole[0]}, {whole[1]}}},
   };
 
-  std::array<std::vector<std::uint32_t>, BufferedScreen::kBuffers> frames;
-  for (auto& frame : frames) frame.assign(kWidth * kHeight, 0);
-  BufferedScreen screen(kWidth, kHeight, areas, {frames[0], frames[1]});
+  std::vector<std::uint32_t> memory(BufferedScreen::memory_pixels(kWidth, kHeight));
+  BufferedScreen screen(kWidth, kHeight, areas, memory);
+  // The frames, one after the other; each area's buffer starts in its row.
+  EXPECT_EQ(memory.size(), 2u * kWidth * kHeight + kWidth);
+  EXPECT_EQ(screen.buffer_start(1, 1), std::size_t(kWidth * kHeight + 20));
+  const auto frame = [&](std::size_t i) {
+    return std::span(memory).subspan(i * kWidth * kHeight, kWidth * kHeight);
+  };
   const std::unique_ptr<SoftwareSurface> made = screen.work_surface();
   SoftwareSurface& work = *made;
   const SoftwareSurface background(kWidth, kHeight);
@@ -101,7 +107,7 @@ TEST(BufferedScreen, TheShownFrameIsAlwaysWholeAndOnlyChangesAreDamaged) {
     ASSERT_EQ(shown, step.shown);
     if (!shown) continue;
     EXPECT_TRUE(screen.reading(1)[*shown]);
-    EXPECT_TRUE(std::equal(frames[*shown].begin(), frames[*shown].end(), truth.pixels().begin()));
+    EXPECT_TRUE(std::ranges::equal(frame(*shown), truth.pixels()));
     for (std::size_t area = 0; area < areas.size(); ++area) {
       Rects damage = screen.take_damage(area);
       std::sort(damage.begin(), damage.end(), [](const PixelRect& a, const PixelRect& b) {
@@ -116,10 +122,9 @@ TEST(BufferedScreen, TheShownFrameIsAlwaysWholeAndOnlyChangesAreDamaged) {
 
 TEST(BufferedScreen, ManyChangesBecomeTheOneRectangleThatCoversThem) {
   const int width = int(BufferedScreen::kMaxRects + 1) * 20;
-  std::array<std::vector<std::uint32_t>, BufferedScreen::kBuffers> frames;
-  for (auto& frame : frames) frame.resize(std::size_t(width) * 10);
+  std::vector<std::uint32_t> memory(BufferedScreen::memory_pixels(width, 10));
   const SoftwareSurface source(width, 10);
-  BufferedScreen screen(width, 10, {{0, 0, width, 10}}, {frames[0], frames[1]});
+  BufferedScreen screen(width, 10, {{0, 0, width, 10}}, memory);
   for (int i = 0; i <= int(BufferedScreen::kMaxRects); ++i) {
     screen.bit_blt(i * 20, 0, 10, 10, source, 0, 0, RasterOp::src_copy);
   }

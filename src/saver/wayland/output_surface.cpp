@@ -70,14 +70,13 @@ OutputSurface::OutputSurface(std::uint32_t global, wl_output* bound, wl_composit
   wl_surface_commit(surface.get());
 }
 
-void OutputSurface::make_buffers(wl_shm_pool* pool, const PixelRect& at, int stride,
-                                 std::size_t frame_size,
-                                 std::array<bool, BufferedScreen::kBuffers>& reading) {
+void OutputSurface::make_buffers(wl_shm_pool* pool, BufferedScreen& screen, std::size_t area) {
+  const PixelRect& at = screen.areas()[area];
   for (std::size_t i = 0; i < buffers.size(); ++i) {
-    const std::size_t offset = (i * frame_size + std::size_t(at.left)) * sizeof(std::uint32_t);
-    buffers[i].reset(wl_shm_pool_create_buffer(pool, static_cast<int32_t>(offset), at.width,
-                                               at.height, stride * 4, WL_SHM_FORMAT_XRGB8888));
-    wl_buffer_add_listener(buffers[i].get(), &kBufferListener, &reading[i]);
+    const auto offset = static_cast<int32_t>(screen.buffer_start(area, i) * 4);
+    buffers[i].reset(wl_shm_pool_create_buffer(pool, offset, at.width, at.height,
+                                               screen.width() * 4, WL_SHM_FORMAT_XRGB8888));
+    wl_buffer_add_listener(buffers[i].get(), &kBufferListener, &screen.reading(area)[i]);
   }
   wl_surface_set_buffer_scale(surface.get(), scale);
 }

@@ -21,11 +21,10 @@ struct OutputSurface {
 
   // The size of its buffers in pixels, at (0, 0).
   PixelRect pixel_size() const { return {0, 0, width * scale, height * scale}; }
-  // Its two buffers: the area at of each of the pool's frames (frame_size
-  // pixels, rows of stride pixels each after the other); the compositor's
-  // word that it is done reading one clears its flag in reading.
-  void make_buffers(wl_shm_pool* pool, const PixelRect& at, int stride, std::size_t frame_size,
-                    std::array<bool, BufferedScreen::kBuffers>& reading);
+  // Its two buffers: the area's in each of the screen's frames in the
+  // pool; the compositor's word that it is done reading one clears its
+  // flag in the screen's reading().
+  void make_buffers(wl_shm_pool* pool, BufferedScreen& screen, std::size_t area);
   // Shows the buffer, damaged where the rectangles say.
   void show(std::size_t buffer, const std::vector<PixelRect>& damage);
 

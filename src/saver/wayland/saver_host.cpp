@@ -54,10 +54,7 @@ class WaylandHost final : public posix::PosixHost {
   // SaverHost
   std::optional<ScreenSurfaces> open_screen(int width, int height, std::string& error) override {
     shown_ = configured();
-    const std::vector<PixelRect> areas = layout();
-    const std::size_t frame = std::size_t(width) * std::size_t(height);
-    // (A row more: the compositor wants whole rows after each buffer's start.)
-    posix::SharedMemory memory((frame * BufferedScreen::kBuffers + width) * sizeof(std::uint32_t));
+    posix::SharedMemory memory(BufferedScreen::memory_pixels(width, height) * 4);
     if (!memory) {
       error = "cannot make the shared memory of the outputs' buffers";
       shown_.clear();
@@ -66,11 +63,11 @@ class WaylandHost final : public posix::PosixHost {
     memory_ = std::move(memory);  // (the outputs' old buffers go below)
     const Owned<wl_shm_pool> pool(
         wl_shm_create_pool(shm_.get(), memory_.fd(), static_cast<int32_t>(memory_.size())));
-    screen_ = std::make_unique<BufferedScreen>(
-        width, height, areas, std::array{memory_.pixels(0, frame), memory_.pixels(frame, frame)});
+    screen_ = std::make_unique<BufferedScreen>(width, height, layout(),
+                                               memory_.pixels(0, memory_.size() / 4));
     for (std::size_t i = 0; i < shown_.size(); ++i) {
       shown_[i]->changed = false;
-      shown_[i]->make_buffers(pool.get(), areas[i], width, frame, screen_->reading(i));
+      shown_[i]->make_buffers(pool.get(), *screen_, i);
     }
     return ScreenSurfaces{screen_.get(), screen_->work_surface(),
                           std::make_unique<SoftwareSurface>(width, height)};
