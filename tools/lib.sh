@@ -390,7 +390,7 @@ saver_gone() {
   if [ "$SAVER_KIND" = wine ]; then
     [ -z "$(windows_named "$SAVER_CAPTION")" ]
   else
-    ! x11_running
+    ! native_running
   fi
 }
 
@@ -650,16 +650,17 @@ x11_start() {
   BACKGROUND_PIDS+=("$SAVER_PID")
 }
 
-x11_running() { [ -n "$SAVER_PID" ] && kill -0 "$SAVER_PID" 2>/dev/null; }
+# The native saver (X11 or Wayland): whether its process still runs.
+native_running() { [ -n "$SAVER_PID" ] && kill -0 "$SAVER_PID" 2>/dev/null; }
 
 # Waits up to SECONDS for the saver to end; its exit status in SAVER_STATUS.
-x11_wait_exit() {
+native_wait_exit() {
   local _
   for _ in $(seq $(($1 * 10))); do
-    x11_running || break
+    native_running || break
     sleep 0.1
   done
-  x11_running && return 1
+  native_running && return 1
   reap_saver || true
 }
 
@@ -731,7 +732,7 @@ start_sway() {
 }
 
 # The saver as the sway user in the background, its standard error in
-# $WORK_DIR/saver.err (x11_running, x11_wait_exit and reap_saver follow it).
+# $WORK_DIR/saver.err (native_running, native_wait_exit and reap_saver follow it).
 wayland_start() {
   sway_user_command "$WORK_DIR/fizzlet" "$@"
   "${SWAY_COMMAND[@]}" 2>"$WORK_DIR/saver.err" </dev/null &

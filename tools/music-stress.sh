@@ -47,9 +47,9 @@ for run in $(seq "$runs"); do
   sleep "$seconds"
   sent=$(date +%s%N)
   kill -TERM "$SAVER_PID" 2>/dev/null || true
-  if ! x11_wait_exit 30; then
+  if ! native_wait_exit 30; then
     kill -KILL "$SAVER_PID" 2>/dev/null || true
-    x11_wait_exit 5 || fail "the saver did not end after SIGKILL"
+    native_wait_exit 5 || fail "the saver did not end after SIGKILL"
   fi
   ms=$((($(date +%s%N) - sent) / 1000000))
   total_ms=$((total_ms + ms))

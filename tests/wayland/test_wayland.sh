@@ -27,9 +27,9 @@ both_bottoms two "two outputs"
 log "kernels along both bottom edges"
 as_sway_user "$WORK_DIR/pointer" 12 20 || fail "the test pointer did not run"
 sleep 1
-x11_running || fail "a dozen pointer moves ended the saver"
+native_running || fail "a dozen pointer moves ended the saver"
 as_sway_user "$WORK_DIR/pointer" 100 10
-x11_wait_exit 5 || fail "a burst of pointer motion did not end the saver"
+native_wait_exit 5 || fail "a burst of pointer motion did not end the saver"
 [ "$SAVER_STATUS" -eq 0 ] || fail "exit status $SAVER_STATUS after the burst"
 log "a dozen moves left it running, a burst ended it"
 
@@ -53,11 +53,11 @@ log "swayidle started it after a second of idleness"
 
 swaymsg output HEADLESS-2 disable >/dev/null || fail "cannot remove HEADLESS-2"
 sleep 1
-x11_running || fail "the removal of an output ended the saver"
+native_running || fail "the removal of an output ended the saver"
 wait_gold one "${bottoms[0]}" 15 >/dev/null || fail "no kernels on HEADLESS-1 after the removal"
 log "an output removed while running: the other goes on"
 
 kill "$SWAY_PID"
-x11_wait_exit 5 || fail "the saver runs on after the compositor ended"
+native_wait_exit 5 || fail "the saver runs on after the compositor ended"
 log "the compositor's end ended it"
 pass

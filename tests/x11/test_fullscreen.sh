@@ -25,13 +25,13 @@ xdotool click 1 sleep 0.2 click 3
 xdotool key Left Down F5 shift ctrl Delete
 pointer_moves 12 0.01
 sleep 1.5
-x11_running || fail "clicks, keys without a character or a dozen moves ended the saver"
+native_running || fail "clicks, keys without a character or a dozen moves ended the saver"
 log "clicks, arrows, F5, Shift, Ctrl, Delete and 13 moves: still running"
 
 # A burst of 100 moves within about a second: more than 20 in one activity
 # window.
 pointer_moves 100 0.01
-x11_wait_exit 5 || fail "a long burst of pointer motion did not end the saver"
+native_wait_exit 5 || fail "a long burst of pointer motion did not end the saver"
 [ "$SAVER_STATUS" -eq 0 ] || fail "exit status $SAVER_STATUS after pointer motion"
 log "a burst of motion ended it"
 

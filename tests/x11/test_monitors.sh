@@ -16,6 +16,6 @@ for placement in --fullscreen -root; do
     fail "$placement: no kernels along the bottom of the 800x600 monitor ($small)"
   log "$placement: gold along the bottoms of 1280x720: $large, of 800x600: $small"
   kill "$SAVER_PID"
-  x11_wait_exit 5 || fail "$placement: SIGTERM did not end the saver"
+  native_wait_exit 5 || fail "$placement: SIGTERM did not end the saver"
 done
 pass

@@ -40,7 +40,7 @@ greater "$rms" 20 || fail "the audio is silent (RMS $rms)"
 check_silent() {
   local what="$1" expected="$2"
   sleep 1.5
-  x11_running || fail "$what: the saver ended by itself"
+  native_running || fail "$what: the saver ended by itself"
   x11_end_with_key
   [ "$(grep -c "playing no music" "$WORK_DIR/saver.err")" -eq 1 ] &&
     [ "$(grep -c . "$WORK_DIR/saver.err")" -eq 1 ] ||

@@ -45,7 +45,7 @@ check_window() {
 show_window 320 240
 x11_start -window-id "$WINDOW" -count 40 -pop-chance 1 -no-music
 check_window 320 240
-x11_running || fail "the saver ended in the window"
+native_running || fail "the saver ended in the window"
 
 # Grown: kernels now run along the new bottom, and the new area is black;
 # then the width alone and the height alone change.
@@ -64,7 +64,7 @@ WINDOW=$saver_window HOLDER=$saver_holder
 check_window 800 480 100 75
 
 kill "$HOLDER"
-x11_wait_exit 5 || fail "the saver did not end when its window was destroyed"
+native_wait_exit 5 || fail "the saver did not end when its window was destroyed"
 [ "$SAVER_STATUS" -eq 0 ] || fail "exit status $SAVER_STATUS after the window went"
 log "window destroyed: the saver ended"
 
@@ -72,7 +72,7 @@ show_window 400 300
 XSCREENSAVER_WINDOW=$((WINDOW)) x11_start -root -count 40 -pop-chance 1 -no-music
 check_window 400 300
 kill -TERM "$SAVER_PID"
-x11_wait_exit 5 || fail "SIGTERM did not end the saver"
+native_wait_exit 5 || fail "SIGTERM did not end the saver"
 [ "$SAVER_STATUS" -eq 0 ] || fail "exit status $SAVER_STATUS after SIGTERM"
 kill "$HOLDER"
 
@@ -83,7 +83,7 @@ check_window 320 240
 pixel=$("$FIZZLET_TEST_WINDOW" pixel "$WINDOW" 315 5)
 [ "$pixel" = 0xff000000 ] || fail "a black pixel of the 32-bit window reads $pixel"
 kill "$HOLDER"
-x11_wait_exit 5 || fail "the saver did not end with the 32-bit window"
+native_wait_exit 5 || fail "the saver did not end with the 32-bit window"
 
 "$FIZZLET" -window-id 0x7ffffff 2>"$WORK_DIR/missing.err"
 status=$?
