@@ -773,29 +773,34 @@ cpu_share() {
   awk -v t="$1" -v hz="$(getconf CLK_TCK)" -v ms="$2" 'BEGIN {printf "%.2f %%", 100 * t / hz / (ms / 1000)}'
 }
 
-# frame_computation_us BENCH W H: the fastest CPU time of fizzlet-bench's
-# 32-bit W x H frame over five repetitions, in microseconds; nothing when
-# the benchmark has no frame of that size.
+# frame_computation_us BENCH W H [NAME]: the fastest CPU time of
+# fizzlet-bench's 32-bit W x H frame (NAME BM_Frame, the default, or
+# BM_FrameCold) over five repetitions, in microseconds; nothing when the
+# benchmark has no frame of that size.
 frame_computation_us() {
-  "$1" --benchmark_filter="BM_Frame/w:$2/h:$3/bits:32\$" --benchmark_repetitions=5 \
-    --benchmark_report_aggregates_only=true --benchmark_format=csv 2>/dev/null |
-    awk -F, '$1 ~ /_min"$/ {print $4}'
+  "$1" --benchmark_filter="^${4:-BM_Frame}/w:$2/h:$3/bits:32(/iterations:[0-9]+)?\$" \
+    --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+    --benchmark_format=csv 2>/dev/null | awk -F, '$1 ~ /_min"$/ {print $4}'
 }
 
-# computation_share US FRAMES MS TICKS: the frame computation's own share
-# of a core (US microseconds a frame, FRAMES frames in MS milliseconds) and
-# the process's CPU (TICKS in those milliseconds) as a multiple of it.
+# computation_share US COLD_US FRAMES MS TICKS: the frame computation's own
+# share of a core (US microseconds a frame, COLD_US as the saver meets it
+# after other work, FRAMES frames in MS milliseconds) and the process's CPU
+# (TICKS in those milliseconds) as a multiple of each.
 computation_share() {
-  if [ -z "$1" ] || [ "$2" -eq 0 ]; then
+  if [ -z "$1" ] || [ -z "$2" ] || [ "$3" -eq 0 ]; then
     echo "frame computation share:    (no benchmark figure for this size)"
     return 0
   fi
-  awk -v us="$1" -v frames="$2" -v ms="$3" -v t="$4" -v hz="$(getconf CLK_TCK)" 'BEGIN {
-    share = 100 * us * frames / 1000 / ms
-    printf "frame computation share:    %.2f %% of one core (%.1f us a frame x %.1f frames/s)\n",
-      share, us, frames * 1000 / ms
-    printf "saver / frame computation:  %.2f\n", 100 * t / hz / (ms / 1000) / share
-  }'
+  awk -v us="$1" -v cold="$2" -v frames="$3" -v ms="$4" -v t="$5" -v hz="$(getconf CLK_TCK)" '
+    function share(a) { return 100 * a * frames / 1000 / ms }
+    BEGIN {
+      process = 100 * t / hz / (ms / 1000)
+      printf "frame computation share:    %.2f %% of one core (%.1f us a frame x %.1f frames/s)\n",
+        share(us), us, frames * 1000 / ms
+      printf "  the same frames cold:     %.2f %% of one core (%.1f us a frame)\n", share(cold), cold
+      printf "saver / frame computation:  %.2f (cold: %.2f)\n", process / share(us), process / share(cold)
+    }'
 }
 
 # wine_figures_setup WxH: the Wine figures scripts' set-up: the saver to

@@ -8,7 +8,8 @@
 #   after the measured seconds and, with --long, after ten minutes;
 #   the frame computation's own share of a core (fizzlet-bench's fastest
 #   32-bit frame of that size, run here first, times the frames shown a
-#   second) and the saver's CPU as a multiple of it.
+#   second), the same for the frame cold (after other work, as the saver
+#   meets it; 1080p only), and the saver's CPU as a multiple of each.
 #
 #   tools/measure-native.sh [--long] [--seconds N] [--size WxH] [--kernels N]
 #                           [--pop N] [--music]
@@ -38,6 +39,7 @@ if [ ! -x "$bench" ]; then
   bench="$PWD/build/linux/bin/fizzlet-bench"
 fi
 frame_us=$(frame_computation_us "$bench" "${size%x*}" "${size#*x}")
+cold_us=$(frame_computation_us "$bench" "${size%x*}" "${size#*x}" BM_FrameCold)
 x11_setup "${size}x24"
 music_args=(-no-music)
 [ "$music" = 1 ] && music_args=(-music)
@@ -72,7 +74,7 @@ measure() {
   echo "start to first frame shown: $((presented_ms - started_ms)) ms"
   echo "CPU of the saver process:   $(cpu_share $((s1 - s0)) "$elapsed_ms") of one core"
   printf '%-28s%s\n' "CPU of $server_name:" "$(cpu_share $((x1 - x0)) "$elapsed_ms")"
-  computation_share "$frame_us" "$(frames_logged "$log" $((first_line + 1)) "$last_line")" \
+  computation_share "$frame_us" "$cold_us" "$(frames_logged "$log" $((first_line + 1)) "$last_line")" \
     "$elapsed_ms" $((s1 - s0))
   frame_periods "$log" $((first_line + 1)) "$last_line"
   echo "resident memory at start: $rss_start, after ${seconds} s: $(resident)"
