@@ -5,10 +5,13 @@
 // the area's part of frame i, so that the session composes straight into
 // the frame whose buffers no output reads.  A frame composed in gets from
 // the frame before only the rectangles it lacks (what changed since it was
-// last composed in), and only once they are read; the window system is
-// told only what changed since the buffers shown before.  While an output still
-// reads both of its buffers, the frame is composed in the screen's own
-// memory instead and not shown: its changes wait for the next one.
+// last composed in), and only once they are read; a frame that no output
+// reads any more when the next one begins (a window system that copies what
+// it is shown) is composed in again, with nothing to copy.  The window
+// system is told only what changed since the buffers shown before.  While
+// an output still reads both of its buffers, the frame is composed in the
+// screen's own memory instead and not shown: its changes wait for the next
+// one.
 
 #include <array>
 #include <cstddef>
