@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "geometry/pixel_rect.h"
+#include "saver/pixel_loops.h"
 
 namespace fizzlet {
 
@@ -15,76 +16,20 @@ std::size_t area(int width, int height) {
   return std::size_t(width) * std::size_t(height);
 }
 
-// The rectangle loops below are where the time goes.  Where the compiler
-// can pick an implementation by processor at load time, they come in a
-// plain and an AVX2 version.
-#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__ELF__)
-#define FIZZLET_PIXEL_LOOP __attribute__((target_clones("avx2", "default")))
-#else
-#define FIZZLET_PIXEL_LOOP
-#endif
-
-// A rectangle of rows x count pixels: the first row's start and the distance
-// from one row to the next.
-struct Rows {
-  std::uint32_t* first;
-  std::size_t stride;
-};
-struct SourceRows {
-  const std::uint32_t* first;
-  std::size_t stride;
-};
-
-FIZZLET_PIXEL_LOOP void fill_rect(Rows d, std::size_t rows, std::size_t count, std::uint32_t c) {
-  for (std::size_t r = 0; r < rows; ++r) {
-    std::uint32_t* __restrict row = d.first + r * d.stride;
-    for (std::size_t k = 0; k < count; ++k) row[k] = c;
-  }
-}
-
-FIZZLET_PIXEL_LOOP void and_rect_with(Rows d, std::size_t rows, std::size_t count,
-                                      std::uint32_t c) {
-  for (std::size_t r = 0; r < rows; ++r) {
-    std::uint32_t* __restrict row = d.first + r * d.stride;
-    for (std::size_t k = 0; k < count; ++k) row[k] &= c;
-  }
-}
-
-FIZZLET_PIXEL_LOOP void or_rect_with(Rows d, std::size_t rows, std::size_t count, std::uint32_t c) {
-  for (std::size_t r = 0; r < rows; ++r) {
-    std::uint32_t* __restrict row = d.first + r * d.stride;
-    for (std::size_t k = 0; k < count; ++k) row[k] |= c;
-  }
-}
-
-// Source and destination rectangles do not overlap.
-FIZZLET_PIXEL_LOOP void and_rect(Rows d, SourceRows s, std::size_t rows, std::size_t count) {
-  for (std::size_t r = 0; r < rows; ++r) {
-    std::uint32_t* __restrict drow = d.first + r * d.stride;
-    const std::uint32_t* __restrict srow = s.first + r * s.stride;
-    for (std::size_t k = 0; k < count; ++k) drow[k] &= srow[k];
-  }
-}
-
-FIZZLET_PIXEL_LOOP void or_rect(Rows d, SourceRows s, std::size_t rows, std::size_t count) {
-  for (std::size_t r = 0; r < rows; ++r) {
-    std::uint32_t* __restrict drow = d.first + r * d.stride;
-    const std::uint32_t* __restrict srow = s.first + r * s.stride;
-    for (std::size_t k = 0; k < count; ++k) drow[k] |= srow[k];
-  }
-}
+using pixels::Rows;
+using pixels::SourceRows;
 
 // One raster operation over a rectangle whose source is one colour.
 void apply_colour(RasterOp op, Rows to, std::size_t rows, std::size_t count, std::uint32_t c) {
   switch (op) {
     case RasterOp::src_copy:
-      fill_rect(to, rows, count, c);
+      pixels::fill_rect(to, rows, count, c);
       break;
     case RasterOp::src_and:
-      and_rect_with(to, rows, count, c);
+      pixels::and_rect_with(to, rows, count, c);
       break;
     case RasterOp::src_paint:
-      or_rect_with(to, rows, count, c);
+      pixels::or_rect_with(to, rows, count, c);
       break;
   }
 }
@@ -93,16 +38,13 @@ void apply_colour(RasterOp op, Rows to, std::size_t rows, std::size_t count, std
 void apply_rows(RasterOp op, Rows to, SourceRows from, std::size_t rows, std::size_t count) {
   switch (op) {
     case RasterOp::src_copy:
-      for (std::size_t r = 0; r < rows; ++r) {
-        std::memcpy(to.first + r * to.stride, from.first + r * from.stride,
-                    count * sizeof(std::uint32_t));
-      }
+      pixels::copy_rect(to, from, rows, count);
       break;
     case RasterOp::src_and:
-      and_rect(to, from, rows, count);
+      pixels::and_rect(to, from, rows, count);
       break;
     case RasterOp::src_paint:
-      or_rect(to, from, rows, count);
+      pixels::or_rect(to, from, rows, count);
       break;
   }
 }
