@@ -10,10 +10,30 @@ namespace {
 
 int visited_slots(const Sprites& s) { return std::clamp(s.sprite_slots, 0, kMaxSlots); }
 
-void present(const CompositorSurfaces& surfaces, const PixelRect& r) {
-  surfaces.screen.bit_blt(r.left, r.top, r.width, r.height, surfaces.background_work, r.left,
-                          r.top, RasterOp::src_copy);
-}
+// A plan carried out at once, one bit-block transfer each.
+class TransferPlan final : public BlitPlan {
+ public:
+  explicit TransferPlan(const CompositorSurfaces& surfaces) : surfaces_(surfaces) {}
+  void erase(const PixelRect& r) override {
+    surfaces_.background_work.bit_blt(r.left, r.top, r.width, r.height, surfaces_.background_copy,
+                                      r.left, r.top, RasterOp::src_copy);
+  }
+  void draw(std::int32_t x, std::int32_t y, const PixelRect& cell, bool masked) override {
+    if (masked) {
+      surfaces_.background_work.bit_blt(x, y, cell.width, cell.height, surfaces_.mask, cell.left,
+                                        cell.top, RasterOp::src_and);
+    }
+    surfaces_.background_work.bit_blt(x, y, cell.width, cell.height, surfaces_.sprite, cell.left,
+                                      cell.top, RasterOp::src_paint);
+  }
+  void present(const PixelRect& r) override {
+    surfaces_.screen.bit_blt(r.left, r.top, r.width, r.height, surfaces_.background_work, r.left,
+                             r.top, RasterOp::src_copy);
+  }
+
+ private:
+  const CompositorSurfaces& surfaces_;
+};
 
 // One axis of the update rectangle: start and extent covering the old whole
 // pixel position and the new fractional one.
@@ -51,7 +71,7 @@ PixelRect update_rect(std::int32_t old_x, std::int32_t old_y, double x, double y
   return r;
 }
 
-void blit_old_sprites(Sprites& s, const CompositorSurfaces& surfaces) {
+void plan_old_sprites(Sprites& s, BlitPlan& plan) {
   const int slots = visited_slots(s);
   for (int slot = 1; slot <= slots; ++slot) {
     if (s.sprite_state[slot] == kStateOff) {
@@ -61,8 +81,7 @@ void blit_old_sprites(Sprites& s, const CompositorSurfaces& surfaces) {
     const PixelRect cell = cell_rect(s, s.sprite_cell[slot]);
     const std::int32_t x = round_half_even(s.sprite_x[slot]);
     const std::int32_t y = round_half_even(s.sprite_y[slot]);
-    surfaces.background_work.bit_blt(x, y, cell.width, cell.height, surfaces.background_copy, x,
-                                     y, RasterOp::src_copy);
+    plan.erase(PixelRect{x, y, cell.width, cell.height});
     s.sprite_old_x[slot] = x;
     s.sprite_old_y[slot] = y;
     s.sprite_old_w[slot] = cell.width;
@@ -71,23 +90,18 @@ void blit_old_sprites(Sprites& s, const CompositorSurfaces& surfaces) {
   }
 }
 
-void blit_new_sprites(const Sprites& s, const CompositorSurfaces& surfaces) {
+void plan_new_sprites(const Sprites& s, BlitPlan& plan) {
   const int slots = visited_slots(s);
   for (int slot = 1; slot <= slots; ++slot) {
     if (s.sprite_state[slot] == kStateOff) continue;
     const PixelRect cell = cell_rect(s, s.sprite_cell[slot]);
     const std::int32_t x = round_half_even(s.sprite_x[slot]);
     const std::int32_t y = round_half_even(s.sprite_y[slot]);
-    if (!s.high_colour) {
-      surfaces.background_work.bit_blt(x, y, cell.width, cell.height, surfaces.mask, cell.left,
-                                       cell.top, RasterOp::src_and);
-    }
-    surfaces.background_work.bit_blt(x, y, cell.width, cell.height, surfaces.sprite, cell.left,
-                                     cell.top, RasterOp::src_paint);
+    plan.draw(x, y, cell, !s.high_colour);
   }
 }
 
-void blit_flicker_free(const Sprites& s, const CompositorSurfaces& surfaces) {
+void plan_flicker_free(const Sprites& s, BlitPlan& plan) {
   const int slots = visited_slots(s);
   for (int slot = 1; slot <= slots; ++slot) {
     // The place the erase step cleaned this frame, with the size it had.
@@ -98,7 +112,7 @@ void blit_flicker_free(const Sprites& s, const CompositorSurfaces& surfaces) {
       // A piece the motion step has just taken out of play: its last image
       // may still reach into the screen (a fast fall on a tall screen
       // crosses the 30-pixel margin in one frame), so show the cleaned place.
-      if (was_erased) present(surfaces, erased);
+      if (was_erased) plan.present(erased);
       continue;
     }
     const PixelRect cell = cell_rect(s, s.sprite_cell[slot]);
@@ -108,18 +122,33 @@ void blit_flicker_free(const Sprites& s, const CompositorSurfaces& surfaces) {
       // more (its last image was wiped when it left), so only its new place
       // needs showing; spanning from the stale position would copy up to the
       // whole screen for nothing.
-      present(surfaces, PixelRect{round_half_even(s.sprite_x[slot]),
-                                  round_half_even(s.sprite_y[slot]), cell.width, cell.height});
+      plan.present(PixelRect{round_half_even(s.sprite_x[slot]), round_half_even(s.sprite_y[slot]),
+                             cell.width, cell.height});
       continue;
     }
     const PixelRect r = update_rect(s.sprite_old_x[slot], s.sprite_old_y[slot], s.sprite_x[slot],
                                     s.sprite_y[slot], cell.width, cell.height);
-    present(surfaces, r);
+    plan.present(r);
     // The rectangle takes the current cell's size for both positions.  When
     // the cell has just become smaller (a kernel popping into a narrow
     // piece), the old image reaches beyond it: show its cleaned place too.
-    if (was_erased && !r.contains(erased)) present(surfaces, erased);
+    if (was_erased && !r.contains(erased)) plan.present(erased);
   }
+}
+
+void blit_old_sprites(Sprites& s, const CompositorSurfaces& surfaces) {
+  TransferPlan plan(surfaces);
+  plan_old_sprites(s, plan);
+}
+
+void blit_new_sprites(const Sprites& s, const CompositorSurfaces& surfaces) {
+  TransferPlan plan(surfaces);
+  plan_new_sprites(s, plan);
+}
+
+void blit_flicker_free(const Sprites& s, const CompositorSurfaces& surfaces) {
+  TransferPlan plan(surfaces);
+  plan_flicker_free(s, plan);
 }
 
 double get_numberofcolors(int bits_per_pixel, int planes) {

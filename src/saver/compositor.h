@@ -28,6 +28,28 @@ std::int32_t round_half_even(double value);
 PixelRect update_rect(std::int32_t old_x, std::int32_t old_y, double x, double y, std::int32_t w,
                       std::int32_t h);
 
+// A frame's transfers as the steps make them, for a caller that carries them
+// out its own way (FrameComposer, frame_composer.h) instead of one
+// bit-block transfer each.  Rectangles are in the animation's coordinates.
+class BlitPlan {
+ public:
+  // The rectangle restored from the clean background.
+  virtual void erase(const PixelRect& where) = 0;
+  // The sheet's cell drawn with its top-left corner at (x, y): through the
+  // mask (AND with the mask's cell, then OR), or additively (OR only).
+  virtual void draw(std::int32_t x, std::int32_t y, const PixelRect& cell, bool masked) = 0;
+  // The rectangle copied from the work surface to the screen.
+  virtual void present(const PixelRect& where) = 0;
+
+ protected:
+  ~BlitPlan() = default;
+};
+
+// The three steps below, handing their transfers to a plan.
+void plan_old_sprites(Sprites& sprites, BlitPlan& plan);
+void plan_new_sprites(const Sprites& sprites, BlitPlan& plan);
+void plan_flicker_free(const Sprites& sprites, BlitPlan& plan);
+
 // Erase step: restores each kernel's rectangle from background_copy and
 // records where it was.
 void blit_old_sprites(Sprites& sprites, const CompositorSurfaces& surfaces);
