@@ -74,6 +74,27 @@ void SaverScene::present(const CompositorSurfaces& window) const {
 }
 
 void SaverScene::frame(const CompositorSurfaces& window) {
+  if (composer_.start(window)) {
+    // The same steps in the same order, carried out in memory at the end.
+    for (Part& part : parts_) {
+      FrameComposer::AreaPlan plan = composer_.plan(part.area);
+      plan_old_sprites(part.animation.sprites(), plan);
+    }
+    for (Part& part : parts_) part.animation.move();
+    for (const Part& part : parts_) {
+      FrameComposer::AreaPlan plan = composer_.plan(part.area);
+      plan_new_sprites(part.animation.sprites(), plan);
+    }
+    for (const Part& part : parts_) {
+      if (!composer_.presents()) break;
+      FrameComposer::AreaPlan plan = composer_.plan(part.area);
+      plan_flicker_free(part.animation.sprites(), plan);
+    }
+    composer_.finish();
+    // A screen of the host's takes the present step's rectangles one by one.
+    if (!composer_.presents()) present(window);
+    return;
+  }
   for (Part& part : parts_) part.animation.erase(AreaViews(window, part.area).surfaces);
   for (Part& part : parts_) part.animation.move();
   for (const Part& part : parts_) part.animation.draw(AreaViews(window, part.area).surfaces);

@@ -16,6 +16,7 @@
 #include "saver/screen_areas.h"
 #include "saver/software_surface.h"
 #include "saver/sprites.h"
+#include "saver/frame_composer.h"
 
 namespace fizzlet {
 
@@ -76,7 +77,8 @@ class SaverScene {
   // One frame over the whole window's surfaces: every animation erases, then
   // every one moves, draws and presents, each confined to its own area, so
   // that on overlapping monitors no animation erases what another has just
-  // drawn.
+  // drawn.  On surfaces in memory the frame composer (frame_composer.h)
+  // carries the transfers out.
   void frame(const CompositorSurfaces& window);
   // Only the present step again, every animation over its own area.
   void present(const CompositorSurfaces& window) const;
@@ -96,6 +98,7 @@ class SaverScene {
     Animation animation;
   };
   std::vector<Part> parts_ = std::vector<Part>(1);
+  FrameComposer composer_;
 };
 
 // The saver's surfaces in memory and the animation over them: clean

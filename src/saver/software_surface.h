@@ -82,6 +82,13 @@ class SoftwareSurface : public Surface {
   // Every pixel, top-down rows one after the other.
   std::span<const std::uint32_t> pixels() const { return {data_, size_}; }
   std::span<const std::uint32_t> row(int y) const;
+  // Every pixel, to write into directly (for a caller that carries out
+  // transfers itself); from then on the surface no longer counts as one
+  // colour.
+  std::span<std::uint32_t> pixels_to_draw() {
+    uniform_ = false;
+    return {data_, size_};
+  }
   // False for a surface over someone else's pixels (over()).
   bool owns_pixels() const { return data_ == own_.data() && size_ == own_.size(); }
   // True while every pixel has the same colour (after construction or fill,
