@@ -36,14 +36,18 @@ void outside(const PixelRect& rect, std::span<const PixelRect> cut, std::vector<
 
 void FrameSurface::bit_blt(int dx, int dy, int w, int h, const Surface& source, int sx, int sy,
                            RasterOp op) {
-  if (op == RasterOp::src_copy && &source != this) {
-    const Transfer t = clip_transfer({{dx, dy, w, h}, sx, sy}, {0, 0, width(), height()},
-                                     {0, 0, source.width(), source.height()});
-    screen_->covered(t.target);
+  const Transfer t = clip_transfer({{dx, dy, w, h}, sx, sy}, {0, 0, width(), height()},
+                                   {0, 0, source.width(), source.height()});
+  before_write(t.target, op == RasterOp::src_copy && &source != this);
+  SoftwareSurface::bit_blt(dx, dy, w, h, source, sx, sy, op);
+}
+
+void FrameSurface::before_write(const PixelRect& target, bool replaces) {
+  if (replaces) {
+    screen_->covered(target);
   } else {
     screen_->bring_up_to_date();
   }
-  SoftwareSurface::bit_blt(dx, dy, w, h, source, sx, sy, op);
 }
 
 std::vector<PixelRect> side_by_side(std::span<const PixelRect> sizes) {

@@ -45,6 +45,7 @@ class FrameSurface final : public SoftwareSurface {
   explicit FrameSurface(BufferedScreen& screen) : screen_(&screen) {}
   void bit_blt(int dx, int dy, int w, int h, const Surface& source, int sx, int sy,
                RasterOp op) override;
+  void before_write(const PixelRect& target, bool replaces) override;
 
  private:
   BufferedScreen* screen_;

@@ -99,6 +99,7 @@ void FrameComposer::run(const Step& step) {
                       rows_of(*work_, left, top), rows, count);
     return;
   }
+  work_->before_write(step.target, step.kind == Kind::erase);
   const pixels::Rows work{work_pixels_ + at(*work_, left, top), std::size_t(work_->width())};
   switch (step.kind) {
     case Kind::erase:

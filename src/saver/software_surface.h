@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "geometry/pixel_rect.h"
 #include "saver/dib.h"
 #include "saver/surface.h"
 
@@ -88,6 +89,15 @@ class SoftwareSurface : public Surface {
   std::span<std::uint32_t> pixels_to_draw() {
     uniform_ = false;
     return {data_, size_};
+  }
+  // Such a caller says so before each transfer it writes there, as bit_blt
+  // would see it: the target rectangle (clipped) and whether the transfer
+  // replaces it without reading it (a copy from another surface).  A surface
+  // whose memory is brought up to date on demand (FrameSurface) does that
+  // here; this one needs nothing.
+  virtual void before_write(const PixelRect& target, bool replaces) {
+    static_cast<void>(target);
+    static_cast<void>(replaces);
   }
   // False for a surface over someone else's pixels (over()).
   bool owns_pixels() const { return data_ == own_.data() && size_ == own_.size(); }

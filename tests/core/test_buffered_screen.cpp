@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "engine_fixtures.h"
+#include "saver/animation.h"
 #include "saver/buffered_screen.h"
 #include "saver/software_surface.h"
 
@@ -83,7 +85,7 @@ TEST(BufferedScreen, TheShownFrameIsAlwaysWholeAndOnlyChangesAreDamaged) {
   };
   std::uint32_t colour = 0;
   for (const Step& step : steps) {
-    SCOPED_TRACE(testing::Message() << "step " << colour);
+    SCOPED_TRACE(::testing::Message() << "step " << colour);
     const SoftwareSurface paint(kWidth, kHeight, ++colour);
     // The first output reads what the step says, the second nothing.
     screen.reading(0) = step.busy;
@@ -129,6 +131,40 @@ TEST(BufferedScreen, ManyChangesBecomeTheOneRectangleThatCoversThem) {
     screen.bit_blt(i * 20, 0, 10, 10, source, 0, 0, RasterOp::src_copy);
   }
   EXPECT_EQ(screen.take_damage(0), (Rects{{0, 0, int(BufferedScreen::kMaxRects) * 20 + 10, 10}}));
+}
+
+// The saver's own frames, which the frame composer writes straight into the
+// work surface's memory: each frame shown must be the one a screen in memory
+// gets, while the window system holds the buffer it shows until the next.
+TEST(BufferedScreen, TheSaversFramesShowAsOnAScreenInMemory) {
+  constexpr int kWidth = 300, kHeight = 200;
+  const Rects areas = {{0, 0, 180, 200}, {180, 0, 120, 150}};
+  const testing::TestSheets sheets = testing::make_test_sheets();
+  const SoftwareSurface sprite = SoftwareSurface::from_image(sheets.sprite);
+  const SoftwareSurface mask = SoftwareSurface::from_image(sheets.mask);
+  const SoftwareSurface background(kWidth, kHeight);
+  std::vector<std::uint32_t> memory(BufferedScreen::memory_pixels(kWidth, kHeight));
+  BufferedScreen screen(kWidth, kHeight, areas, memory);
+  const std::unique_ptr<SoftwareSurface> work = screen.work_surface();
+  SoftwareSurface truth_work(kWidth, kHeight), truth(kWidth, kHeight);
+  const CompositorSurfaces surfaces{background, *work, sprite, mask, screen};
+  const CompositorSurfaces truth_surfaces{background, truth_work, sprite, mask, truth};
+  SaverScene scene, truth_scene;
+  for (SaverScene* s : {&scene, &truth_scene}) {
+    s->set_up(areas, MotionSettings{60, 50, 0, 0}, 256, 5);
+  }
+  for (int frame = 0; frame < 60; ++frame) {
+    screen.begin_frame();
+    scene.frame(surfaces);
+    truth_scene.frame(truth_surfaces);
+    const std::optional<std::size_t> shown = screen.frame_to_show();
+    ASSERT_TRUE(shown) << "frame " << frame;
+    for (std::size_t area = 0; area < areas.size(); ++area) {
+      screen.reading(area)[1 - *shown] = false;
+    }
+    const auto pixels = std::span(memory).subspan(*shown * kWidth * kHeight, kWidth * kHeight);
+    ASSERT_TRUE(std::ranges::equal(pixels, truth.pixels())) << "frame " << frame;
+  }
 }
 
 }  // namespace
