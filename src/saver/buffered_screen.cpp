@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "saver/pixel_loops.h"
+
 namespace fizzlet {
 namespace {
 
@@ -38,16 +40,19 @@ void FrameSurface::bit_blt(int dx, int dy, int w, int h, const Surface& source, 
                            RasterOp op) {
   const Transfer t = clip_transfer({{dx, dy, w, h}, sx, sy}, {0, 0, width(), height()},
                                    {0, 0, source.width(), source.height()});
-  before_write(t.target, op == RasterOp::src_copy && &source != this);
+  Write write;
+  if (op == RasterOp::src_copy && &source != this) {
+    const auto* memory = dynamic_cast<const SoftwareSurface*>(&source);
+    write = memory != nullptr && memory->uniform()
+                ? Write{Write::Kind::fills, memory->uniform_colour()}
+                : Write{Write::Kind::replaces};
+  }
+  before_write(t.target, write);
   SoftwareSurface::bit_blt(dx, dy, w, h, source, sx, sy, op);
 }
 
-void FrameSurface::before_write(const PixelRect& target, bool replaces) {
-  if (replaces) {
-    screen_->covered(target);
-  } else {
-    screen_->bring_up_to_date();
-  }
+void FrameSurface::before_write(const PixelRect& target, Write write) {
+  screen_->written(target, write);
 }
 
 std::vector<PixelRect> side_by_side(std::span<const PixelRect> sizes) {
@@ -105,8 +110,27 @@ void BufferedScreen::add(std::vector<PixelRect>& rects, const PixelRect& rect) {
   }
 }
 
-void BufferedScreen::bit_blt(int dx, int dy, int w, int h, const Surface& source, int, int,
-                             RasterOp) {
+void BufferedScreen::add_fill(std::size_t memory, const Fill& fill) {
+  // Fills of one colour may come in any order; one inside a recent one adds
+  // nothing, unless a fill of another colour came since.
+  std::vector<Fill>& fills = fills_[memory];
+  const std::size_t recent = std::min<std::size_t>(fills.size(), kRecentRects);
+  for (std::size_t i = fills.size(); i-- > fills.size() - recent;) {
+    if (fills[i].colour != fill.colour) break;
+    if (fills[i].rect.contains(fill.rect)) return;
+  }
+  fills.push_back(fill);
+  if (fills.size() > kMaxRects) {
+    // A copy gives every pixel as it should be, as the memory composed in
+    // last has them.
+    PixelRect all = fills.front().rect;
+    for (const Fill& f : fills) all = union_of(all, f.rect);
+    add(lacks_[memory], all);
+    fills.clear();
+  }
+}
+
+void BufferedScreen::bit_blt(int dx, int dy, int w, int h, const Surface&, int, int, RasterOp) {
   const PixelRect drawn = intersection({dx, dy, w, h}, {0, 0, width_, height_});
   for (std::size_t i = 0; i < areas_.size(); ++i) {
     PixelRect part = intersection(drawn, areas_[i]);
@@ -114,9 +138,22 @@ void BufferedScreen::bit_blt(int dx, int dy, int w, int h, const Surface& source
     part.top -= areas_[i].top;
     add(damage_[i], part);
   }
-  if (&source != work_) return;
+}
+
+void BufferedScreen::written(const PixelRect& rect, SoftwareSurface::Write write) {
+  if (rect.empty()) return;
+  if (write.kind == SoftwareSurface::Write::Kind::reads) {
+    bring_up_to_date();
+  } else {
+    covered(rect);
+  }
   for (std::size_t m = 0; m < lacks_.size(); ++m) {
-    if (m != current_) add(lacks_[m], drawn);
+    if (m == current_) continue;
+    if (write.kind == SoftwareSurface::Write::Kind::fills) {
+      add_fill(m, {rect, write.colour});
+    } else {
+      add(lacks_[m], rect);
+    }
   }
 }
 
@@ -142,10 +179,23 @@ void BufferedScreen::begin_frame() {
     static_cast<SoftwareSurface&>(*work_) =
         SoftwareSurface::over(memories_[target], width_, height_);
   }
+  // Filled now, before anything is written: what this frame writes comes
+  // after, and copies that follow correct any fill that was not the last
+  // write.  (So a frame that only erased and drew needs no copy at all, nor
+  // the record of what it covers.)
+  const auto stride = std::size_t(width_);
+  for (const Fill& f : fills_[target]) {
+    std::uint32_t* first =
+        memories_[target].data() + std::size_t(f.rect.top) * stride + std::size_t(f.rect.left);
+    pixels::fill_rect({first, stride}, std::size_t(f.rect.height), std::size_t(f.rect.width),
+                      f.colour);
+  }
+  fills_[target].clear();
+  if (lacks_[target].empty()) behind_.reset();
 }
 
 void BufferedScreen::covered(const PixelRect& rect) {
-  if (!behind_ || rect.empty()) return;
+  if (!behind_) return;
   // (Their cover would claim more than they cover: too many, copy now.)
   if (covered_.size() == kMaxRects) bring_up_to_date();
   covered_.push_back(rect);

@@ -3,11 +3,15 @@
 // it reads in turn (the Wayland host's surfaces, one per output).  The
 // buffers lie in two frames of the screen's size: buffer i of an area is
 // the area's part of frame i, so that the session composes straight into
-// the frame whose buffers no output reads.  A frame composed in gets from
-// the frame before only the rectangles it lacks (what changed since it was
-// last composed in), and only once they are read; a frame that no output
-// reads any more when the next one begins (a window system that copies what
-// it is shown) is composed in again, with nothing to copy.  The window
+// the frame whose buffers no output reads.  A frame composed in gets what
+// was written elsewhere since it was last composed in: a place filled with
+// one colour (a kernel's old place erased to a plain background) is filled
+// again at once, and what was drawn is copied from the frame before once it
+// is read, except where the new frame has covered it by then.  So a frame
+// that the window system held while the next was shown costs about the
+// work of one more erase, not a copy of what the last frame changed.  A frame that no output reads
+// any more when the next one begins (a window system that copies what it is
+// shown) is composed in again, with nothing to do.  The window
 // system is told only what changed since the buffers shown before.  While
 // an output still reads both of its buffers, the frame is composed in the
 // screen's own memory instead and not shown: its changes wait for the next
@@ -36,7 +40,7 @@ PixelRect covering(std::span<const PixelRect> areas);
 class BufferedScreen;
 
 // The work surface of a BufferedScreen, in the memory its begin_frame
-// chose.  What that memory lacks is copied in just before a transfer first
+// chose.  What that memory lacks is brought in just before a transfer first
 // reads it (one that combines with its pixels, or copies from it), and not
 // where copies have covered it since: erasing the kernels' old places needs
 // nothing of the frame before under them.
@@ -45,7 +49,7 @@ class FrameSurface final : public SoftwareSurface {
   explicit FrameSurface(BufferedScreen& screen) : screen_(&screen) {}
   void bit_blt(int dx, int dy, int w, int h, const Surface& source, int sx, int sy,
                RasterOp op) override;
-  void before_write(const PixelRect& target, bool replaces) override;
+  void before_write(const PixelRect& target, Write write) override;
 
  private:
   BufferedScreen* screen_;
@@ -74,10 +78,9 @@ class BufferedScreen final : public Surface {
   int width() const override { return width_; }
   int height() const override { return height_; }
   // Records the part of the destination rectangle inside each area as
-  // changed.  A transfer from the work surface shows what composing changed
-  // in the frame it composes in: every other memory lacks it from now on.
-  // (Any other source, such as the clean background of a repaint, changes
-  // no memory: the buffers show the frame as composed.)
+  // changed, to be damaged when the frame is shown.  (A transfer from any
+  // source but the work surface, such as the clean background of a repaint,
+  // changes no memory: the buffers show the frame as composed.)
   void bit_blt(int dx, int dy, int w, int h, const Surface& source, int sx, int sy,
                RasterOp op) override;
 
@@ -109,24 +112,33 @@ class BufferedScreen final : public Surface {
 
  private:
   friend class FrameSurface;
-  // The work surface's transfers: one that covers a rectangle whole, and
-  // one that reads it first.
+  // A rectangle to fill again with one colour in a memory.
+  struct Fill {
+    PixelRect rect;
+    std::uint32_t colour;
+  };
+  // A transfer of the work surface, before it writes.
+  void written(const PixelRect& rect, SoftwareSurface::Write write);
   void covered(const PixelRect& rect);
   void bring_up_to_date();
 
   static constexpr std::size_t kOwn = kBuffers;  // memories_: the frames, then the own
   static void add(std::vector<PixelRect>& rects, const PixelRect& rect);
+  void add_fill(std::size_t memory, const Fill& fill);
 
   int width_;
   int height_;
   std::vector<PixelRect> areas_;
   std::vector<std::uint32_t, ZeroedAllocator<std::uint32_t>> own_;
   std::array<std::span<std::uint32_t>, kBuffers + 1> memories_;
-  // Per memory: what changed (screen coordinates) since it was composed in.
+  // Per memory, what was written elsewhere (screen coordinates) since it
+  // was composed in: places filled with one colour, in order, and the rest,
+  // to copy from the memory composed in last.
+  std::array<std::vector<Fill>, kBuffers + 1> fills_;
   std::array<std::vector<PixelRect>, kBuffers + 1> lacks_;
   std::size_t current_ = kOwn;  // the memory the work surface composes in
   bool unshown_ = false;        // current_ is a frame, composed in and not shown yet
-  // Until the work surface is read: the memory that current_ takes its
+  // Until the work surface is read: the memory that current_ copies its
   // lacks from, and what copies have covered since begin_frame.
   std::optional<std::size_t> behind_;
   std::vector<PixelRect> covered_;

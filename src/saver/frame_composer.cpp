@@ -99,7 +99,14 @@ void FrameComposer::run(const Step& step) {
                       rows_of(*work_, left, top), rows, count);
     return;
   }
-  work_->before_write(step.target, step.kind == Kind::erase);
+  using Write = SoftwareSurface::Write;
+  if (step.kind != Kind::erase) {
+    work_->before_write(step.target, {});
+  } else if (background_->uniform()) {
+    work_->before_write(step.target, {Write::Kind::fills, background_->uniform_colour()});
+  } else {
+    work_->before_write(step.target, {Write::Kind::replaces});
+  }
   const pixels::Rows work{work_pixels_ + at(*work_, left, top), std::size_t(work_->width())};
   switch (step.kind) {
     case Kind::erase:

@@ -90,14 +90,22 @@ class SoftwareSurface : public Surface {
     uniform_ = false;
     return {data_, size_};
   }
+  // How a transfer writes its target: combining with what is there (or
+  // copying within the surface), replacing it with a copy of another
+  // surface, or replacing it with one colour (a copy from a surface that is
+  // all that colour).
+  struct Write {
+    enum class Kind : std::uint8_t { reads, replaces, fills };
+    Kind kind = Kind::reads;
+    std::uint32_t colour = 0;  // what fills writes
+  };
   // Such a caller says so before each transfer it writes there, as bit_blt
-  // would see it: the target rectangle (clipped) and whether the transfer
-  // replaces it without reading it (a copy from another surface).  A surface
-  // whose memory is brought up to date on demand (FrameSurface) does that
-  // here; this one needs nothing.
-  virtual void before_write(const PixelRect& target, bool replaces) {
+  // would see it: the target rectangle (clipped) and how the transfer writes
+  // it.  A surface whose memory is brought up to date on demand
+  // (FrameSurface) does that here; this one needs nothing.
+  virtual void before_write(const PixelRect& target, Write write) {
     static_cast<void>(target);
-    static_cast<void>(replaces);
+    static_cast<void>(write);
   }
   // False for a surface over someone else's pixels (over()).
   bool owns_pixels() const { return data_ == own_.data() && size_ == own_.size(); }
