@@ -47,12 +47,11 @@ void FrameSurface::bit_blt(int dx, int dy, int w, int h, const Surface& source, 
                 ? Write{Write::Kind::fills, memory->uniform_colour()}
                 : Write{Write::Kind::replaces};
   }
-  before_write(t.target, write);
-  SoftwareSurface::bit_blt(dx, dy, w, h, source, sx, sy, op);
+  if (before_write(t.target, write)) SoftwareSurface::bit_blt(dx, dy, w, h, source, sx, sy, op);
 }
 
-void FrameSurface::before_write(const PixelRect& target, Write write) {
-  screen_->written(target, write);
+bool FrameSurface::before_write(const PixelRect& target, Write write) {
+  return screen_->written(target, write);
 }
 
 std::vector<PixelRect> side_by_side(std::span<const PixelRect> sizes) {
@@ -140,20 +139,42 @@ void BufferedScreen::bit_blt(int dx, int dy, int w, int h, const Surface&, int, 
   }
 }
 
-void BufferedScreen::written(const PixelRect& rect, SoftwareSurface::Write write) {
-  if (rect.empty()) return;
-  if (write.kind == SoftwareSurface::Write::Kind::reads) {
-    bring_up_to_date();
-  } else {
-    covered(rect);
-  }
+bool BufferedScreen::written(const PixelRect& rect, SoftwareSurface::Write write) {
+  if (rect.empty()) return true;
+  using Kind = SoftwareSurface::Write::Kind;
+  const bool fills = write.kind == Kind::fills;
   for (std::size_t m = 0; m < lacks_.size(); ++m) {
     if (m == current_) continue;
-    if (write.kind == SoftwareSurface::Write::Kind::fills) {
+    if (fills) {
       add_fill(m, {rect, write.colour});
     } else {
       add(lacks_[m], rect);
     }
+  }
+  if (write.kind == Kind::reads) {
+    bring_up_to_date();
+  } else {
+    covered(rect);
+  }
+  if (!fills || clean_[current_] != write.colour) {
+    make_dirty(current_, rect);
+    return true;
+  }
+  // (Checked only while few are dirty, as they are when erasing in a frame
+  // whose fills were just made.)
+  const std::vector<PixelRect>& dirty = dirty_[current_];
+  constexpr std::size_t kFewDirty = 64;
+  return dirty.size() > kFewDirty || std::any_of(dirty.begin(), dirty.end(), [&](const auto& d) {
+           return !intersection(d, rect).empty();
+         });
+}
+
+void BufferedScreen::make_dirty(std::size_t memory, const PixelRect& rect) {
+  if (!clean_[memory]) return;
+  dirty_[memory].push_back(rect);
+  if (dirty_[memory].size() > kMaxRects) {
+    clean_[memory].reset();
+    dirty_[memory].clear();
   }
 }
 
@@ -179,19 +200,48 @@ void BufferedScreen::begin_frame() {
     static_cast<SoftwareSurface&>(*work_) =
         SoftwareSurface::over(memories_[target], width_, height_);
   }
+  refill(target);
+  if (lacks_[target].empty()) behind_.reset();
+}
+
+void BufferedScreen::refill(std::size_t memory) {
   // Filled now, before anything is written: what this frame writes comes
   // after, and copies that follow correct any fill that was not the last
   // write.  (So a frame that only erased and drew needs no copy at all, nor
   // the record of what it covers.)
   const auto stride = std::size_t(width_);
-  for (const Fill& f : fills_[target]) {
+  for (const Fill& f : fills_[memory]) {
     std::uint32_t* first =
-        memories_[target].data() + std::size_t(f.rect.top) * stride + std::size_t(f.rect.left);
+        memories_[memory].data() + std::size_t(f.rect.top) * stride + std::size_t(f.rect.left);
     pixels::fill_rect({first, stride}, std::size_t(f.rect.height), std::size_t(f.rect.width),
                       f.colour);
   }
-  fills_[target].clear();
-  if (lacks_[target].empty()) behind_.reset();
+  // What a fill of the clean colour covers is clean again, when all are of
+  // that colour (else their order would matter): the dirty rectangles by
+  // their left edges, those inside a fill start in it.
+  std::vector<PixelRect>& dirty = dirty_[memory];
+  const std::optional<std::uint32_t> clean = clean_[memory];
+  if (std::any_of(fills_[memory].begin(), fills_[memory].end(),
+                  [&](const Fill& f) { return f.colour != clean; })) {
+    for (const Fill& f : fills_[memory]) make_dirty(memory, f.rect);
+  } else if (clean && !dirty.empty()) {
+    std::sort(dirty.begin(), dirty.end(),
+              [](const PixelRect& a, const PixelRect& b) { return a.left < b.left; });
+    std::vector<bool> cleaned(dirty.size());
+    for (const Fill& f : fills_[memory]) {
+      auto d = std::partition_point(dirty.begin(), dirty.end(),
+                                    [&](const PixelRect& r) { return r.left < f.rect.left; });
+      for (; d != dirty.end() && d->left < f.rect.left + f.rect.width; ++d) {
+        if (f.rect.contains(*d)) cleaned[std::size_t(d - dirty.begin())] = true;
+      }
+    }
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < dirty.size(); ++i) {
+      if (!cleaned[i]) dirty[kept++] = dirty[i];
+    }
+    dirty.resize(kept);
+  }
+  fills_[memory].clear();
 }
 
 void BufferedScreen::covered(const PixelRect& rect) {
@@ -226,6 +276,7 @@ void BufferedScreen::bring_up_to_date() {
         const std::size_t at = std::size_t(y) * std::size_t(width_) + std::size_t(r.left);
         std::copy_n(from + at, r.width, into + at);
       }
+      make_dirty(current_, r);
     }
   }
   lacks_[current_].clear();

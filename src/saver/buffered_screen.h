@@ -49,7 +49,7 @@ class FrameSurface final : public SoftwareSurface {
   explicit FrameSurface(BufferedScreen& screen) : screen_(&screen) {}
   void bit_blt(int dx, int dy, int w, int h, const Surface& source, int sx, int sy,
                RasterOp op) override;
-  void before_write(const PixelRect& target, Write write) override;
+  bool before_write(const PixelRect& target, Write write) override;
 
  private:
   BufferedScreen* screen_;
@@ -117,8 +117,11 @@ class BufferedScreen final : public Surface {
     PixelRect rect;
     std::uint32_t colour;
   };
-  // A transfer of the work surface, before it writes.
-  void written(const PixelRect& rect, SoftwareSurface::Write write);
+  // A transfer of the work surface, before it writes: false when the
+  // memory holds that already.
+  bool written(const PixelRect& rect, SoftwareSurface::Write write);
+  void make_dirty(std::size_t memory, const PixelRect& rect);
+  void refill(std::size_t memory);
   void covered(const PixelRect& rect);
   void bring_up_to_date();
 
@@ -136,6 +139,12 @@ class BufferedScreen final : public Surface {
   // to copy from the memory composed in last.
   std::array<std::vector<Fill>, kBuffers + 1> fills_;
   std::array<std::vector<PixelRect>, kBuffers + 1> lacks_;
+  // Per memory, when known: the one colour it has outside the rectangles
+  // written otherwise since (dirty_).  An erase to that colour outside them
+  // is done already: in a frame two frames old, once the fills from the
+  // frame between are made, that is every erase.
+  std::array<std::optional<std::uint32_t>, kBuffers + 1> clean_{0u, 0u, 0u};
+  std::array<std::vector<PixelRect>, kBuffers + 1> dirty_;
   std::size_t current_ = kOwn;  // the memory the work surface composes in
   bool unshown_ = false;        // current_ is a frame, composed in and not shown yet
   // Until the work surface is read: the memory that current_ copies its

@@ -100,13 +100,12 @@ void FrameComposer::run(const Step& step) {
     return;
   }
   using Write = SoftwareSurface::Write;
-  if (step.kind != Kind::erase) {
-    work_->before_write(step.target, {});
-  } else if (background_->uniform()) {
-    work_->before_write(step.target, {Write::Kind::fills, background_->uniform_colour()});
-  } else {
-    work_->before_write(step.target, {Write::Kind::replaces});
+  Write write;
+  if (step.kind == Kind::erase) {
+    write = background_->uniform() ? Write{Write::Kind::fills, background_->uniform_colour()}
+                                   : Write{Write::Kind::replaces};
   }
+  if (!work_->before_write(step.target, write)) return;
   const pixels::Rows work{work_pixels_ + at(*work_, left, top), std::size_t(work_->width())};
   switch (step.kind) {
     case Kind::erase:

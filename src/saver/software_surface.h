@@ -102,10 +102,12 @@ class SoftwareSurface : public Surface {
   // Such a caller says so before each transfer it writes there, as bit_blt
   // would see it: the target rectangle (clipped) and how the transfer writes
   // it.  A surface whose memory is brought up to date on demand
-  // (FrameSurface) does that here; this one needs nothing.
-  virtual void before_write(const PixelRect& target, Write write) {
+  // (FrameSurface) does that here; this one needs nothing.  False when the
+  // target holds already what the transfer would write: it is skipped.
+  virtual bool before_write(const PixelRect& target, Write write) {
     static_cast<void>(target);
     static_cast<void>(write);
+    return true;
   }
   // False for a surface over someone else's pixels (over()).
   bool owns_pixels() const { return data_ == own_.data() && size_ == own_.size(); }

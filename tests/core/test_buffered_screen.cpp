@@ -66,6 +66,11 @@ TEST(BufferedScreen, TheShownFrameIsAlwaysWholeAndOnlyChangesAreDamaged) {
       // A repaint after the frame was shown waits for the next frame.
       {{false, true}, {}, {{3, 3, 1, 1}}, false, true, 0, {{{3, 3, 1, 1}}, {}}},
       {{true, false}, {}, {}, false, false, 1, {{whole[0]}, {whole[1]}}},
+      // Erased in one frame over part of a place drawn in the other: an
+      // erase there in the rest of that place is still needed.
+      {{false, true}, {}, {{10, 6, 4, 3}}, false, false, 0, {{{10, 6, 4, 3}}, {}}},
+      {{true, false}, {{8, 6, 4, 3}}, {}, false, false, 1, {{{8, 6, 4, 3}}, {}}},
+      {{false, true}, {{12, 6, 2, 3}}, {}, false, false, 0, {{{12, 6, 2, 3}}, {}}},
   };
 
   std::vector<std::uint32_t> memory(BufferedScreen::memory_pixels(kWidth, kHeight));
