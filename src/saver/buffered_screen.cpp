@@ -269,6 +269,8 @@ void BufferedScreen::bring_up_to_date() {
     const auto last = std::partition_point(first, covered_.end(), [&](const auto& c) {
       return c.left < lack.left + lack.width;
     });
+    // (Most lie inside one: a kernel drawn last frame is erased in this.)
+    if (std::any_of(first, last, [&](const PixelRect& c) { return c.contains(lack); })) continue;
     outside(lack, std::span(first, last), parts);
     // (Many are narrow: row by row here, without a transfer's checks.)
     for (const PixelRect& r : parts) {
