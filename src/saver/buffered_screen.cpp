@@ -34,6 +34,39 @@ void outside(const PixelRect& rect, std::span<const PixelRect> cut, std::vector<
   }
 }
 
+// Drops the rectangles inside the cover at their own place in covers.  The
+// two lists mostly come in the same order (a frame erases its kernels in
+// the order the frame before drew them), which leaves few to look up.
+void drop_same_place(std::vector<PixelRect>& rects, std::span<const PixelRect> covers) {
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < rects.size(); ++i) {
+    if (i >= covers.size() || !covers[i].contains(rects[i])) rects[kept++] = rects[i];
+  }
+  rects.resize(kept);
+}
+
+// Drops the rectangles inside one of covers: those at the same place first,
+// then the rest by their left edges (one inside a cover starts in it).
+void drop_inside(std::vector<PixelRect>& rects, std::span<const PixelRect> covers) {
+  drop_same_place(rects, covers);
+  if (rects.empty()) return;
+  std::sort(rects.begin(), rects.end(),
+            [](const PixelRect& a, const PixelRect& b) { return a.left < b.left; });
+  std::vector<bool> inside(rects.size());
+  for (const PixelRect& c : covers) {
+    auto r = std::partition_point(rects.begin(), rects.end(),
+                                  [&](const PixelRect& p) { return p.left < c.left; });
+    for (; r != rects.end() && r->left < c.left + c.width; ++r) {
+      if (c.contains(*r)) inside[std::size_t(r - rects.begin())] = true;
+    }
+  }
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < rects.size(); ++i) {
+    if (!inside[i]) rects[kept++] = rects[i];
+  }
+  rects.resize(kept);
+}
+
 }  // namespace
 
 void FrameSurface::bit_blt(int dx, int dy, int w, int h, const Surface& source, int sx, int sy,
@@ -217,29 +250,16 @@ void BufferedScreen::refill(std::size_t memory) {
                       f.colour);
   }
   // What a fill of the clean colour covers is clean again, when all are of
-  // that colour (else their order would matter): the dirty rectangles by
-  // their left edges, those inside a fill start in it.
+  // that colour (else their order would matter).
   std::vector<PixelRect>& dirty = dirty_[memory];
   const std::optional<std::uint32_t> clean = clean_[memory];
   if (std::any_of(fills_[memory].begin(), fills_[memory].end(),
                   [&](const Fill& f) { return f.colour != clean; })) {
     for (const Fill& f : fills_[memory]) make_dirty(memory, f.rect);
-  } else if (clean && !dirty.empty()) {
-    std::sort(dirty.begin(), dirty.end(),
-              [](const PixelRect& a, const PixelRect& b) { return a.left < b.left; });
-    std::vector<bool> cleaned(dirty.size());
-    for (const Fill& f : fills_[memory]) {
-      auto d = std::partition_point(dirty.begin(), dirty.end(),
-                                    [&](const PixelRect& r) { return r.left < f.rect.left; });
-      for (; d != dirty.end() && d->left < f.rect.left + f.rect.width; ++d) {
-        if (f.rect.contains(*d)) cleaned[std::size_t(d - dirty.begin())] = true;
-      }
-    }
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < dirty.size(); ++i) {
-      if (!cleaned[i]) dirty[kept++] = dirty[i];
-    }
-    dirty.resize(kept);
+  } else if (clean) {
+    filled_.clear();
+    for (const Fill& f : fills_[memory]) filled_.push_back(f.rect);
+    drop_inside(dirty, filled_);
   }
   fills_[memory].clear();
 }
@@ -255,13 +275,14 @@ void BufferedScreen::bring_up_to_date() {
   if (!behind_) return;
   const std::uint32_t* from = memories_[*behind_].data();
   std::uint32_t* into = memories_[current_].data();
+  drop_same_place(lacks_[current_], covered_);
   // The covered rectangles by their left edges: those that can meet a
   // rectangle start less than the widest one before it.
   std::sort(covered_.begin(), covered_.end(),
             [](const PixelRect& a, const PixelRect& b) { return a.left < b.left; });
   std::int32_t widest = 0;
   for (const PixelRect& c : covered_) widest = std::max(widest, c.width);
-  std::vector<PixelRect> parts;
+  std::vector<PixelRect>& parts = filled_;  // (free here)
   for (const PixelRect& lack : lacks_[current_]) {
     const auto first = std::partition_point(covered_.begin(), covered_.end(), [&](const auto& c) {
       return c.left + widest <= lack.left;
