@@ -30,7 +30,10 @@ class WaylandHost final : public posix::PosixHost {
  public:
   WaylandHost(wl_display* display, Settings& settings, SaverMusicControl& music,
               const SpriteSheets& sheets)
-      : PosixHost(music),
+      // The compositor answers every frame shown (it gives back the buffer
+      // shown before): its events wait for the end of the frame's wait, so
+      // that a frame costs one wake-up, as on X11.
+      : PosixHost(music, false),
         display_(display),
         session_(*this, settings, keep_, &sheets.sprite, &sheets.mask,
                  SessionOptions{false, nullptr, frame_log_path()}) {}
