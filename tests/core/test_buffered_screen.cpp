@@ -44,7 +44,12 @@ struct Step {
   Rects damage[2];
 };
 
-TEST(BufferedScreen, TheShownFrameIsAlwaysWholeAndOnlyChangesAreDamaged) {
+// With a black background, or one of another colour than the frames' fresh
+// memory (whose erases never find the memory holding them already).
+class BufferedScreenOver : public ::testing::TestWithParam<std::uint32_t> {};
+INSTANTIATE_TEST_SUITE_P(Backgrounds, BufferedScreenOver, ::testing::Values(0u, 0x204060u));
+
+TEST_P(BufferedScreenOver, TheShownFrameIsAlwaysWholeAndOnlyChangesAreDamaged) {
   constexpr int kWidth = 30, kHeight = 10;
   const Rects areas = {{0, 0, 20, 10}, {20, 0, 10, 6}};
   const Rects whole = {{0, 0, 20, 10}, {0, 0, 10, 6}};
@@ -83,7 +88,7 @@ TEST(BufferedScreen, TheShownFrameIsAlwaysWholeAndOnlyChangesAreDamaged) {
   };
   const std::unique_ptr<SoftwareSurface> made = screen.work_surface();
   SoftwareSurface& work = *made;
-  const SoftwareSurface background(kWidth, kHeight);
+  const SoftwareSurface background(kWidth, kHeight, GetParam());
   SoftwareSurface truth(kWidth, kHeight);
   const auto repaint = [&] {
     screen.bit_blt(0, 0, kWidth, kHeight, background, 0, 0, RasterOp::src_copy);
@@ -136,6 +141,39 @@ TEST(BufferedScreen, ManyChangesBecomeTheOneRectangleThatCoversThem) {
     screen.bit_blt(i * 20, 0, 10, 10, source, 0, 0, RasterOp::src_copy);
   }
   EXPECT_EQ(screen.take_damage(0), (Rects{{0, 0, int(BufferedScreen::kMaxRects) * 20 + 10, 10}}));
+}
+
+// More erases in a frame than are kept one by one reach the other frame as
+// one copy of what covers them.
+TEST(BufferedScreen, ManyErasesInOneFrameReachTheOtherFrame) {
+  const int width = int(BufferedScreen::kMaxRects + 1) * 2;
+  std::vector<std::uint32_t> memory(BufferedScreen::memory_pixels(width, 2));
+  BufferedScreen screen(width, 2, {{0, 0, width, 2}}, memory);
+  const std::unique_ptr<SoftwareSurface> work = screen.work_surface();
+  const SoftwareSurface paint(width, 2, 7u), background(width, 2);
+  const auto show = [&](auto&& compose) {
+    screen.begin_frame();
+    compose();
+    screen.bit_blt(0, 0, width, 2, *work, 0, 0, RasterOp::src_copy);
+    const std::optional<std::size_t> shown = screen.frame_to_show();
+    // The window system holds the buffer it shows until the next.
+    if (shown) screen.reading(0) = {*shown == 0, *shown == 1};
+    return shown;
+  };
+  show([&] { work->bit_blt(0, 0, width, 2, paint, 0, 0, RasterOp::src_paint); });
+  show([&] {
+    for (int x = 0; x < width; x += 2) {
+      work->bit_blt(x, 0, 1, 2, background, x, 0, RasterOp::src_copy);
+    }
+  });
+  const std::optional<std::size_t> shown =
+      show([&] { work->bit_blt(width - 1, 1, 1, 1, paint, 0, 0, RasterOp::src_paint); });
+  ASSERT_EQ(shown, std::optional<std::size_t>(0));
+  for (int x = 0; x < width; ++x) {
+    const std::uint32_t expected = x % 2 == 0 ? 0u : 7u;
+    ASSERT_EQ(memory[std::size_t(x)], expected) << x;
+    ASSERT_EQ(memory[std::size_t(width + x)], expected) << x;
+  }
 }
 
 // The saver's own frames, which the frame composer writes straight into the
