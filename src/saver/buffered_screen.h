@@ -7,15 +7,16 @@
 // was written elsewhere since it was last composed in: a place filled with
 // one colour (a kernel's old place erased to a plain background) is filled
 // again at once, and what was drawn is copied from the frame before once it
-// is read, except where the new frame has covered it by then.  So a frame
-// that the window system held while the next was shown costs about the
-// work of one more erase, not a copy of what the last frame changed.  A frame that no output reads
-// any more when the next one begins (a window system that copies what it is
-// shown) is composed in again, with nothing to do.  The window
-// system is told only what changed since the buffers shown before.  While
-// an output still reads both of its buffers, the frame is composed in the
-// screen's own memory instead and not shown: its changes wait for the next
-// one.
+// is read, except where the new frame has covered it by then.  Each memory
+// knows where it may differ from one colour, and an erase to that colour
+// elsewhere is skipped.  So a frame that the window system held while the
+// next was shown costs the work of one frame (the fills make its erases)
+// and no copy.  A frame that no output reads any more when the next one
+// begins (a window system that copies what it is shown) is composed in
+// again, with nothing to do.  The window system is told only what changed
+// since the buffers shown before.  While an output still reads both of its
+// buffers, the frame is composed in the screen's own memory instead and not
+// shown: its changes wait for the next one.
 
 #include <array>
 #include <cstddef>
