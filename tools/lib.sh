@@ -785,10 +785,11 @@ frame_computation_us() {
 
 # computation_share US COLD_US FRAMES MS TICKS: the frame computation's own
 # share of a core (US microseconds a frame, COLD_US as the saver meets it
-# after other work, FRAMES frames in MS milliseconds) and the process's CPU
-# (TICKS in those milliseconds) as a multiple of each.
+# after other work, when the benchmark has it for this size; FRAMES frames
+# in MS milliseconds) and the process's CPU (TICKS in those milliseconds) as
+# a multiple of each.
 computation_share() {
-  if [ -z "$1" ] || [ -z "$2" ] || [ "$3" -eq 0 ]; then
+  if [ -z "$1" ] || [ "$3" -eq 0 ]; then
     echo "frame computation share:    (no benchmark figure for this size)"
     return 0
   fi
@@ -798,6 +799,10 @@ computation_share() {
       process = 100 * t / hz / (ms / 1000)
       printf "frame computation share:    %.2f %% of one core (%.1f us a frame x %.1f frames/s)\n",
         share(us), us, frames * 1000 / ms
+      if (cold == "") {
+        printf "saver / frame computation:  %.2f\n", process / share(us)
+        exit
+      }
       printf "  the same frames cold:     %.2f %% of one core (%.1f us a frame)\n", share(cold), cold
       printf "saver / frame computation:  %.2f (cold: %.2f)\n", process / share(us), process / share(cold)
     }'

@@ -21,9 +21,9 @@ void Animation::init(const MotionSettings& motion, double number_of_colors, std:
 }
 
 void Animation::frame(const CompositorSurfaces& surfaces) {
-  erase(surfaces);
+  blit_old_sprites(sprites_, surfaces);
   move();
-  draw(surfaces);
+  blit_new_sprites(sprites_, surfaces);
   present(surfaces);
 }
 
@@ -74,31 +74,30 @@ void SaverScene::present(const CompositorSurfaces& window) const {
 }
 
 void SaverScene::frame(const CompositorSurfaces& window) {
-  if (composer_.start(window)) {
-    // The same steps in the same order, carried out in memory at the end.
+  // On surfaces in memory the frame composer collects the transfers and
+  // carries them out at the end; otherwise each is one transfer through
+  // views of the animation's area.
+  const bool composed = composer_.start(window);
+  const auto each_part = [&](auto step) {
     for (Part& part : parts_) {
-      FrameComposer::AreaPlan plan = composer_.plan(part.area);
-      plan_old_sprites(part.animation.sprites(), plan);
+      if (composed) {
+        FrameComposer::AreaPlan plan = composer_.plan(part.area);
+        step(part.animation.sprites(), plan);
+      } else {
+        const AreaViews views(window, part.area);
+        TransferPlan plan(views.surfaces);
+        step(part.animation.sprites(), plan);
+      }
     }
-    for (Part& part : parts_) part.animation.move();
-    for (const Part& part : parts_) {
-      FrameComposer::AreaPlan plan = composer_.plan(part.area);
-      plan_new_sprites(part.animation.sprites(), plan);
-    }
-    for (const Part& part : parts_) {
-      if (!composer_.presents()) break;
-      FrameComposer::AreaPlan plan = composer_.plan(part.area);
-      plan_flicker_free(part.animation.sprites(), plan);
-    }
-    composer_.finish();
-    // A screen of the host's takes the present step's rectangles one by one.
-    if (!composer_.presents()) present(window);
-    return;
-  }
-  for (Part& part : parts_) part.animation.erase(AreaViews(window, part.area).surfaces);
+  };
+  each_part(plan_old_sprites);
   for (Part& part : parts_) part.animation.move();
-  for (const Part& part : parts_) part.animation.draw(AreaViews(window, part.area).surfaces);
-  present(window);
+  each_part(plan_new_sprites);
+  const bool presented_here = composed && composer_.presents();
+  if (presented_here) each_part(plan_flicker_free);
+  if (composed) composer_.finish();
+  // A screen of the host's takes the present step's rectangles one by one.
+  if (!presented_here) present(window);
 }
 
 void Animation::repaint(const CompositorSurfaces& surfaces) {

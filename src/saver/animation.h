@@ -11,12 +11,12 @@
 
 #include "saver/compositor.h"
 #include "saver/dib.h"
+#include "saver/frame_composer.h"
 #include "saver/motion.h"
 #include "saver/random.h"
 #include "saver/screen_areas.h"
 #include "saver/software_surface.h"
 #include "saver/sprites.h"
-#include "saver/frame_composer.h"
 
 namespace fizzlet {
 
@@ -33,11 +33,9 @@ class Animation {
 
   // One frame: blit_old_sprites, move_sprites, blit_new_sprites, blit_flicker_free.
   void frame(const CompositorSurfaces& surfaces);
-  // The same four steps one by one, for a host that runs several animations
-  // over one window and finishes each step for all of them first.
-  void erase(const CompositorSurfaces& surfaces) { blit_old_sprites(sprites_, surfaces); }
+  // Steps one by one, for a scene that runs several animations over one
+  // window and finishes each step for all of them first.
   void move() { move_sprites(sprites_, motion_, random_); }
-  void draw(const CompositorSurfaces& surfaces) const { blit_new_sprites(sprites_, surfaces); }
   void present(const CompositorSurfaces& surfaces) const { blit_flicker_free(sprites_, surfaces); }
 
   // Copies the whole clean background over the screen (the saver window's

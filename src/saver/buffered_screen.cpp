@@ -67,6 +67,21 @@ void drop_inside(std::vector<PixelRect>& rects, std::span<const PixelRect> cover
   rects.resize(kept);
 }
 
+// Whether rect lies inside one of the last few of items, looking back over
+// those of its kind only (rect_of gives null for another kind).  A
+// rectangle written over again (erased, then drawn) comes right after the
+// first; looking further back would cost more than writing twice.
+template <typename Item, typename RectOf>
+bool inside_recent(const std::vector<Item>& items, const PixelRect& rect, RectOf rect_of) {
+  const std::size_t recent = std::min<std::size_t>(items.size(), BufferedScreen::kRecentRects);
+  for (std::size_t i = items.size(); i-- > items.size() - recent;) {
+    const PixelRect* r = rect_of(items[i]);
+    if (r == nullptr) return false;
+    if (r->contains(rect)) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 void FrameSurface::bit_blt(int dx, int dy, int w, int h, const Surface& source, int sx, int sy,
@@ -76,9 +91,7 @@ void FrameSurface::bit_blt(int dx, int dy, int w, int h, const Surface& source, 
   Write write;
   if (op == RasterOp::src_copy && &source != this) {
     const auto* memory = dynamic_cast<const SoftwareSurface*>(&source);
-    write = memory != nullptr && memory->uniform()
-                ? Write{Write::Kind::fills, memory->uniform_colour()}
-                : Write{Write::Kind::replaces};
+    write = memory != nullptr ? Write::copy_from(*memory) : Write{Write::Kind::replaces};
   }
   if (before_write(t.target, write)) SoftwareSurface::bit_blt(dx, dy, w, h, source, sx, sy, op);
 }
@@ -129,13 +142,7 @@ std::unique_ptr<SoftwareSurface> BufferedScreen::work_surface() {
 }
 
 void BufferedScreen::add(std::vector<PixelRect>& rects, const PixelRect& rect) {
-  if (rect.empty()) return;
-  // A rectangle drawn over again (erased, then drawn) comes right after the
-  // first; looking further back would cost more than copying twice.
-  const std::size_t recent = std::min<std::size_t>(rects.size(), kRecentRects);
-  for (std::size_t i = rects.size() - recent; i < rects.size(); ++i) {
-    if (rects[i].contains(rect)) return;
-  }
+  if (rect.empty() || inside_recent(rects, rect, [](const PixelRect& r) { return &r; })) return;
   rects.push_back(rect);
   if (rects.size() > kMaxRects) {
     rects.assign(1, union_of(rects));
@@ -143,14 +150,13 @@ void BufferedScreen::add(std::vector<PixelRect>& rects, const PixelRect& rect) {
 }
 
 void BufferedScreen::add_fill(std::size_t memory, const Fill& fill) {
-  // Fills of one colour may come in any order; one inside a recent one adds
-  // nothing, unless a fill of another colour came since.
+  // Fills of one colour may come in any order, so one inside a recent one
+  // adds nothing, unless a fill of another colour came since.
   std::vector<Fill>& fills = fills_[memory];
-  const std::size_t recent = std::min<std::size_t>(fills.size(), kRecentRects);
-  for (std::size_t i = fills.size(); i-- > fills.size() - recent;) {
-    if (fills[i].colour != fill.colour) break;
-    if (fills[i].rect.contains(fill.rect)) return;
-  }
+  const auto same_colour = [&](const Fill& f) {
+    return f.colour == fill.colour ? &f.rect : nullptr;
+  };
+  if (inside_recent(fills, fill.rect, same_colour)) return;
   fills.push_back(fill);
   if (fills.size() > kMaxRects) {
     // A copy gives every pixel as it should be, as the memory composed in
@@ -257,9 +263,9 @@ void BufferedScreen::refill(std::size_t memory) {
                   [&](const Fill& f) { return f.colour != clean; })) {
     for (const Fill& f : fills_[memory]) make_dirty(memory, f.rect);
   } else if (clean) {
-    filled_.clear();
-    for (const Fill& f : fills_[memory]) filled_.push_back(f.rect);
-    drop_inside(dirty, filled_);
+    scratch_.clear();
+    for (const Fill& f : fills_[memory]) scratch_.push_back(f.rect);
+    drop_inside(dirty, scratch_);
   }
   fills_[memory].clear();
 }
@@ -275,14 +281,15 @@ void BufferedScreen::bring_up_to_date() {
   if (!behind_) return;
   const std::uint32_t* from = memories_[*behind_].data();
   std::uint32_t* into = memories_[current_].data();
-  drop_same_place(lacks_[current_], covered_);
+  // (Most lie inside one: a kernel drawn last frame is erased in this.)
+  drop_inside(lacks_[current_], covered_);
   // The covered rectangles by their left edges: those that can meet a
   // rectangle start less than the widest one before it.
   std::sort(covered_.begin(), covered_.end(),
             [](const PixelRect& a, const PixelRect& b) { return a.left < b.left; });
   std::int32_t widest = 0;
   for (const PixelRect& c : covered_) widest = std::max(widest, c.width);
-  std::vector<PixelRect>& parts = filled_;  // (free here)
+  std::vector<PixelRect>& parts = scratch_;
   for (const PixelRect& lack : lacks_[current_]) {
     const auto first = std::partition_point(covered_.begin(), covered_.end(), [&](const auto& c) {
       return c.left + widest <= lack.left;
@@ -290,8 +297,6 @@ void BufferedScreen::bring_up_to_date() {
     const auto last = std::partition_point(first, covered_.end(), [&](const auto& c) {
       return c.left < lack.left + lack.width;
     });
-    // (Most lie inside one: a kernel drawn last frame is erased in this.)
-    if (std::any_of(first, last, [&](const PixelRect& c) { return c.contains(lack); })) continue;
     outside(lack, std::span(first, last), parts);
     // (Many are narrow: row by row here, without a transfer's checks.)
     for (const PixelRect& r : parts) {

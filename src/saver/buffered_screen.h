@@ -152,7 +152,7 @@ class BufferedScreen final : public Surface {
   // lacks from, and what copies have covered since begin_frame.
   std::optional<std::size_t> behind_;
   std::vector<PixelRect> covered_;
-  std::vector<PixelRect> filled_;  // room for a list of rectangles, kept from frame to frame
+  std::vector<PixelRect> scratch_;  // room for a list of rectangles, kept from frame to frame
   std::vector<std::vector<PixelRect>> damage_;  // per area: changes not shown yet
   std::vector<std::array<bool, kBuffers>> reading_;
   FrameSurface* work_ = nullptr;

@@ -10,31 +10,6 @@ namespace {
 
 int visited_slots(const Sprites& s) { return std::clamp(s.sprite_slots, 0, kMaxSlots); }
 
-// A plan carried out at once, one bit-block transfer each.
-class TransferPlan final : public BlitPlan {
- public:
-  explicit TransferPlan(const CompositorSurfaces& surfaces) : surfaces_(surfaces) {}
-  void erase(const PixelRect& r) override {
-    surfaces_.background_work.bit_blt(r.left, r.top, r.width, r.height, surfaces_.background_copy,
-                                      r.left, r.top, RasterOp::src_copy);
-  }
-  void draw(std::int32_t x, std::int32_t y, const PixelRect& cell, bool masked) override {
-    if (masked) {
-      surfaces_.background_work.bit_blt(x, y, cell.width, cell.height, surfaces_.mask, cell.left,
-                                        cell.top, RasterOp::src_and);
-    }
-    surfaces_.background_work.bit_blt(x, y, cell.width, cell.height, surfaces_.sprite, cell.left,
-                                      cell.top, RasterOp::src_paint);
-  }
-  void present(const PixelRect& r) override {
-    surfaces_.screen.bit_blt(r.left, r.top, r.width, r.height, surfaces_.background_work, r.left,
-                             r.top, RasterOp::src_copy);
-  }
-
- private:
-  const CompositorSurfaces& surfaces_;
-};
-
 // One axis of the update rectangle: start and extent covering the old whole
 // pixel position and the new fractional one.
 void cover(std::int32_t old_pos, double pos, std::int32_t size, std::int32_t& start,
@@ -134,6 +109,25 @@ void plan_flicker_free(const Sprites& s, BlitPlan& plan) {
     // piece), the old image reaches beyond it: show its cleaned place too.
     if (was_erased && !r.contains(erased)) plan.present(erased);
   }
+}
+
+void TransferPlan::erase(const PixelRect& r) {
+  surfaces_.background_work.bit_blt(r.left, r.top, r.width, r.height, surfaces_.background_copy,
+                                    r.left, r.top, RasterOp::src_copy);
+}
+
+void TransferPlan::draw(std::int32_t x, std::int32_t y, const PixelRect& cell, bool masked) {
+  if (masked) {
+    surfaces_.background_work.bit_blt(x, y, cell.width, cell.height, surfaces_.mask, cell.left,
+                                      cell.top, RasterOp::src_and);
+  }
+  surfaces_.background_work.bit_blt(x, y, cell.width, cell.height, surfaces_.sprite, cell.left,
+                                    cell.top, RasterOp::src_paint);
+}
+
+void TransferPlan::present(const PixelRect& r) {
+  surfaces_.screen.bit_blt(r.left, r.top, r.width, r.height, surfaces_.background_work, r.left,
+                           r.top, RasterOp::src_copy);
 }
 
 void blit_old_sprites(Sprites& s, const CompositorSurfaces& surfaces) {

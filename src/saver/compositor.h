@@ -45,6 +45,18 @@ class BlitPlan {
   ~BlitPlan() = default;
 };
 
+// A plan carried out at once, one bit-block transfer each.
+class TransferPlan final : public BlitPlan {
+ public:
+  explicit TransferPlan(const CompositorSurfaces& surfaces) : surfaces_(surfaces) {}
+  void erase(const PixelRect& where) override;
+  void draw(std::int32_t x, std::int32_t y, const PixelRect& cell, bool masked) override;
+  void present(const PixelRect& where) override;
+
+ private:
+  const CompositorSurfaces& surfaces_;
+};
+
 // The three steps below, handing their transfers to a plan.
 void plan_old_sprites(Sprites& sprites, BlitPlan& plan);
 void plan_new_sprites(const Sprites& sprites, BlitPlan& plan);

@@ -100,11 +100,7 @@ void FrameComposer::run(const Step& step) {
     return;
   }
   using Write = SoftwareSurface::Write;
-  Write write;
-  if (step.kind == Kind::erase) {
-    write = background_->uniform() ? Write{Write::Kind::fills, background_->uniform_colour()}
-                                   : Write{Write::Kind::replaces};
-  }
+  const Write write = step.kind == Kind::erase ? Write::copy_from(*background_) : Write{};
   if (!work_->before_write(step.target, write)) return;
   const pixels::Rows work{work_pixels_ + at(*work_, left, top), std::size_t(work_->width())};
   switch (step.kind) {

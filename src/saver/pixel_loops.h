@@ -1,7 +1,7 @@
 #pragma once
 // The loops over a rectangle of 32-bit pixels that every software transfer
-// ends in: the software surface's bit-block transfers and the strip
-// composer's bands.  Each takes the first row's start and the distance from
+// ends in: the software surface's bit-block transfers and the frame
+// composer's steps.  Each takes the first row's start and the distance from
 // one row to the next; a source never overlaps its destination.
 
 #include <cstddef>

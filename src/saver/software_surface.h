@@ -98,6 +98,10 @@ class SoftwareSurface : public Surface {
     enum class Kind : std::uint8_t { reads, replaces, fills };
     Kind kind = Kind::reads;
     std::uint32_t colour = 0;  // what fills writes
+    // A copy from another surface in memory.
+    static Write copy_from(const SoftwareSurface& source) {
+      return source.uniform() ? Write{Kind::fills, source.uniform_colour()} : Write{Kind::replaces};
+    }
   };
   // Such a caller says so before each transfer it writes there, as bit_blt
   // would see it: the target rectangle (clipped) and how the transfer writes
