@@ -5,7 +5,11 @@
 // rectangle into a screen buffer of its own, as a screen that copies out
 // does; BM_FrameInPlace composes right in the screen's memory and only
 // notes the rectangles to present, as the X11 host does with its shared
-// image.
+// image.  BM_FrameShown sets the native hosts' ways of showing a frame
+// side by side, warm and cold: the X11 host's one image, and the Wayland
+// host's two buffers, with a compositor that holds the buffer it shows
+// until the next one (each frame then composed in memory last written two
+// frames before) and with one that copies it at once.
 //
 //   build/<dir>/bin/fizzlet-bench --benchmark_repetitions=10
 //                                 --benchmark_report_aggregates_only=true
@@ -23,6 +27,7 @@
 #include <vector>
 
 #include "saver/animation.h"
+#include "saver/buffered_screen.h"
 #include "saver/compositor.h"
 #include "saver/surface.h"
 
@@ -76,14 +81,24 @@ void BM_Frame(benchmark::State& state) {
 // The same frame as the running saver meets it, 30 ms after the last one:
 // other work has filled the caches and the address translations in
 // between (not timed).
+class OtherWork {
+ public:
+  void run(benchmark::State& state) {
+    state.PauseTiming();
+    for (std::size_t i = 0; i < memory_.size(); i += 64) memory_[i] += 1;
+    benchmark::DoNotOptimize(memory_.data());
+    state.ResumeTiming();
+  }
+
+ private:
+  std::vector<unsigned char> memory_ = std::vector<unsigned char>(std::size_t{64} << 20);
+};
+
 void BM_FrameCold(benchmark::State& state) {
   const auto saver = settled_saver(state);
-  std::vector<unsigned char> other(std::size_t{64} << 20);
+  OtherWork other;
   for (auto _ : state) {
-    state.PauseTiming();
-    for (std::size_t i = 0; i < other.size(); i += 64) other[i] += 1;
-    benchmark::DoNotOptimize(other.data());
-    state.ResumeTiming();
+    other.run(state);
     saver->step();
     benchmark::DoNotOptimize(saver->screen().pixels().data());
   }
@@ -97,16 +112,18 @@ class InPlaceScreen final : public fizzlet::Surface {
   InPlaceScreen(int width, int height) : width_(width), height_(height) {}
   int width() const override { return width_; }
   int height() const override { return height_; }
-  void bit_blt(int, int, int w, int h, const fizzlet::Surface&, int, int,
+  void bit_blt(int x, int y, int w, int h, const fizzlet::Surface&, int, int,
                fizzlet::RasterOp) override {
-    noted_ += w > 0 && h > 0;
+    if (w > 0 && h > 0) noted_.push_back({x, y, w, h});
   }
-  void next_frame() { noted_ = 0; }
+  void next_frame() { noted_.clear(); }
+  // The frame's rectangles as the X11 host sends them: fewer, merged.
+  std::size_t merge_noted() { return fizzlet::merge_touching(noted_); }
 
  private:
   int width_;
   int height_;
-  int noted_ = 0;
+  std::vector<fizzlet::PixelRect> noted_;
 };
 
 void BM_FrameInPlace(benchmark::State& state) {
@@ -129,24 +146,85 @@ void BM_FrameInPlace(benchmark::State& state) {
   }
 }
 
+// How BM_FrameShown's frame reaches the screen.
+enum Shown : std::int64_t { kOneImage, kBuffersHeld, kBuffersCopied };
+
+// state.range(2): whether cold; state.range(3): a Shown.
+void BM_FrameShown(benchmark::State& state) {
+  const int width = static_cast<int>(state.range(0));
+  const int height = static_cast<int>(state.range(1));
+  const bool cold = state.range(2) != 0;
+  const auto shown = static_cast<Shown>(state.range(3));
+  const std::vector<fizzlet::PixelRect> areas = {{0, 0, width, height}};
+  const auto sprite = fizzlet::SoftwareSurface::from_image(*sheets().sprite.image);
+  const auto mask = fizzlet::SoftwareSurface::from_image(*sheets().mask.image);
+  const fizzlet::SoftwareSurface background(width, height);
+  std::vector<std::uint32_t> memory(fizzlet::BufferedScreen::memory_pixels(width, height));
+  fizzlet::BufferedScreen buffers(width, height, areas, memory);
+  InPlaceScreen image(width, height);
+  const bool buffered = shown != kOneImage;
+  const std::unique_ptr<fizzlet::SoftwareSurface> work =
+      buffered ? buffers.work_surface()
+               : std::make_unique<fizzlet::SoftwareSurface>(
+                     fizzlet::SoftwareSurface::over(memory, width, height, 0u));
+  fizzlet::Surface& screen = buffered ? static_cast<fizzlet::Surface&>(buffers) : image;
+  const fizzlet::CompositorSurfaces surfaces{background, *work, sprite, mask, screen};
+  fizzlet::SaverScene scene;
+  scene.set_up(areas, fizzlet::MotionSettings{100, 50, width, height},
+               fizzlet::get_numberofcolors(32, 1), 2024);
+  const auto frame = [&] {
+    if (!buffered) {
+      image.next_frame();
+      scene.frame(surfaces);
+      benchmark::DoNotOptimize(image.merge_noted());
+      return;
+    }
+    buffers.begin_frame();
+    scene.frame(surfaces);
+    if (const std::optional<std::size_t> to_show = buffers.frame_to_show()) {
+      benchmark::DoNotOptimize(buffers.take_damage(0));
+      // Showing one buffer gives back the other; a compositor that copies
+      // gives back both.
+      buffers.reading(0)[1 - *to_show] = false;
+      if (shown == kBuffersCopied) buffers.reading(0)[*to_show] = false;
+    }
+  };
+  for (int i = 0; i < 300; ++i) frame();
+  OtherWork other;
+  for (auto _ : state) {
+    if (cold) other.run(state);
+    frame();
+    benchmark::DoNotOptimize(memory.data());
+  }
+}
+
 // On a shared machine the fastest repetition is the one least disturbed by
 // others; report it beside the median.
 double fastest(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
 
 // Every frame benchmark's figures: microseconds, the median and the fastest.
 void frame_figures(benchmark::internal::Benchmark* b) {
-  b->ArgNames({"w", "h", "bits"})->ComputeStatistics("min", fastest)->Unit(benchmark::kMicrosecond);
+  b->ComputeStatistics("min", fastest)->Unit(benchmark::kMicrosecond);
 }
 
 // 1080p and 4K, each in both colour modes.
 void screen_sizes(benchmark::internal::Benchmark* b) {
   frame_figures(b);
+  b->ArgNames({"w", "h", "bits"});
   b->Args({1920, 1080, 32})->Args({1920, 1080, 8})->Args({3840, 2160, 32})->Args({3840, 2160, 8});
 }
 
 BENCHMARK(BM_Frame)->Apply(screen_sizes);
 BENCHMARK(BM_FrameInPlace)->Apply(screen_sizes);
-BENCHMARK(BM_FrameCold)->Apply(frame_figures)->Args({1920, 1080, 32})->Iterations(100);
+BENCHMARK(BM_FrameCold)
+    ->Apply(frame_figures)
+    ->ArgNames({"w", "h", "bits"})
+    ->Args({1920, 1080, 32})
+    ->Iterations(100);
+BENCHMARK(BM_FrameShown)
+    ->Apply(frame_figures)
+    ->ArgNames({"w", "h", "cold", "shown"})
+    ->ArgsProduct({{1920}, {1080}, {0, 1}, {kOneImage, kBuffersHeld, kBuffersCopied}});
 
 }  // namespace
 
