@@ -183,7 +183,10 @@ bool BufferedScreen::written(const PixelRect& rect, SoftwareSurface::Write write
   using Kind = SoftwareSurface::Write::Kind;
   const bool fills = write.kind == Kind::fills;
   for (std::size_t m = 0; m < lacks_.size(); ++m) {
-    if (m == current_) continue;
+    // Nothing to record where the memory is to copy what it lacks anyway
+    // (after its fills, from a memory that has this write too): in a
+    // memory left behind for long, that is one rectangle covering all.
+    if (m == current_ || (!lacks_[m].empty() && lacks_[m].front().contains(rect))) continue;
     if (fills) {
       add_fill(m, {rect, write.colour});
     } else {
