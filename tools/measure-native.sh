@@ -9,7 +9,9 @@
 #   the frame computation's own share of a core (fizzlet-bench's fastest
 #   32-bit frame of that size, run here first, times the frames shown a
 #   second), the same for the frame cold (after other work, as the saver
-#   meets it; 1080p only), and the saver's CPU as a multiple of each.
+#   meets it; 1080p only), and the saver's CPU as a multiple of each;
+#   at 1080p, a frame as each host composes it, warm and cold (fizzlet-bench
+#   BM_FrameShown).
 #
 #   tools/measure-native.sh [--long] [--seconds N] [--size WxH] [--kernels N]
 #                           [--pop N] [--music]
@@ -96,4 +98,26 @@ if [ "$(id -u)" -eq 0 ] && command -v sway >/dev/null; then
   measure Wayland "$SWAY_PID" "sway (compositor)" wayland_start --wayland
 else
   echo "(no Wayland figures: they need root and sway)"
+fi
+
+# A frame as each host composes it, at 1920x1080 only: the X11 host's one
+# image, and the Wayland host's two buffers under a compositor that holds
+# the one it shows until the next (as sway does when it renders in
+# software: each frame then goes into memory written two frames before)
+# and under one that copies it at once.
+if [ "$size" = 1920x1080 ]; then
+  echo
+  echo "A frame as each host composes it (fizzlet-bench BM_FrameShown, fastest of 5):"
+  "$bench" --benchmark_filter='^BM_FrameShown/' --benchmark_repetitions=5 \
+    --benchmark_report_aggregates_only=true --benchmark_format=csv 2>/dev/null |
+    awk -F, '$1 ~ /_min"$/ {
+        match($1, /cold:[01]\/shown:[0-2]/)
+        split(substr($1, RSTART, RLENGTH), part, /[:\/]/)
+        us[part[2], part[4]] = $4
+      }
+      END {
+        split("one image (X11)|two buffers, the shown one held|two buffers, copied at once", way, "|")
+        printf "  %-32s %9s %9s\n", "", "warm", "cold"
+        for (s = 0; s < 3; ++s) printf "  %-32s %6.1f us %6.1f us\n", way[s + 1], us[0, s], us[1, s]
+      }'
 fi

@@ -221,10 +221,15 @@ BENCHMARK(BM_FrameCold)
     ->ArgNames({"w", "h", "bits"})
     ->Args({1920, 1080, 32})
     ->Iterations(100);
-BENCHMARK(BM_FrameShown)
-    ->Apply(frame_figures)
-    ->ArgNames({"w", "h", "cold", "shown"})
-    ->ArgsProduct({{1920}, {1080}, {0, 1}, {kOneImage, kBuffersHeld, kBuffersCopied}});
+// (Cold, a fixed count: each frame waits for 64 MB of other work.)
+void shown_ways(benchmark::internal::Benchmark* b, bool cold) {
+  frame_figures(b);
+  b->ArgNames({"w", "h", "cold", "shown"})
+      ->ArgsProduct({{1920}, {1080}, {cold}, {kOneImage, kBuffersHeld, kBuffersCopied}});
+  if (cold) b->Iterations(100);
+}
+BENCHMARK(BM_FrameShown)->Apply([](auto* b) { shown_ways(b, false); });
+BENCHMARK(BM_FrameShown)->Apply([](auto* b) { shown_ways(b, true); });
 
 }  // namespace
 
