@@ -28,6 +28,11 @@ struct PixelRect {
     return inner.empty() || (inner.left >= left && inner.top >= top && inner.right() <= right() &&
                              inner.bottom() <= bottom());
   }
+  // Whether some pixel lies in both.
+  bool overlaps(const PixelRect& other) const {
+    return !empty() && !other.empty() && other.left < right() && left < other.right() &&
+           other.top < bottom() && top < other.bottom();
+  }
   friend bool operator==(const PixelRect&, const PixelRect&) = default;
 };
 

@@ -13,15 +13,12 @@ namespace {
 void outside(const PixelRect& rect, std::span<const PixelRect> cut, std::vector<PixelRect>& parts) {
   parts.assign(1, rect);
   for (const PixelRect& c : cut) {
-    const std::int32_t c_right = c.left + c.width, c_bottom = c.top + c.height;
     // (A part cut is replaced by the last one, done already, or by pieces
     // that lie outside c.)
     for (std::size_t i = parts.size(); i-- > 0;) {
       const PixelRect p = parts[i];
       const std::int32_t p_right = p.left + p.width, p_bottom = p.top + p.height;
-      if (c.left >= p_right || p.left >= c_right || c.top >= p_bottom || p.top >= c_bottom) {
-        continue;
-      }
+      if (!c.overlaps(p)) continue;
       parts[i] = parts.back();
       parts.pop_back();
       const PixelRect o = intersection(p, c);
@@ -206,9 +203,8 @@ bool BufferedScreen::written(const PixelRect& rect, SoftwareSurface::Write write
   // whose fills were just made.)
   const std::vector<PixelRect>& dirty = dirty_[current_];
   constexpr std::size_t kFewDirty = 64;
-  return dirty.size() > kFewDirty || std::any_of(dirty.begin(), dirty.end(), [&](const auto& d) {
-           return !intersection(d, rect).empty();
-         });
+  return dirty.size() > kFewDirty ||
+         std::any_of(dirty.begin(), dirty.end(), [&](const auto& d) { return d.overlaps(rect); });
 }
 
 void BufferedScreen::make_dirty(std::size_t memory, const PixelRect& rect) {
@@ -286,6 +282,10 @@ void BufferedScreen::bring_up_to_date() {
   std::uint32_t* into = memories_[current_].data();
   // (Most lie inside one: a kernel drawn last frame is erased in this.)
   drop_inside(lacks_[current_], covered_);
+  if (lacks_[current_].empty()) {
+    behind_.reset();
+    return;
+  }
   // The covered rectangles by their left edges: those that can meet a
   // rectangle start less than the widest one before it.
   std::sort(covered_.begin(), covered_.end(),

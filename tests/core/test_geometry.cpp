@@ -34,6 +34,8 @@ TEST(PixelRect, IntersectionUnionAndContainment) {
     EXPECT_EQ(union_of(c.a, c.b), c.covering);
     EXPECT_EQ(union_of(c.b, c.a), c.covering);
     EXPECT_EQ(c.a.contains(c.b), intersection(c.a, c.b) == c.b || c.b.empty());
+    EXPECT_EQ(c.a.overlaps(c.b), !c.common.empty());
+    EXPECT_EQ(c.b.overlaps(c.a), !c.common.empty());
   }
 }
 
