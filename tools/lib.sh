@@ -373,10 +373,11 @@ saver_press() {
     ACTED_MS=$(now_ms)
     xdotool key --delay 80 "$@"
   elif [ "$SAVER_KIND" = wayland ]; then
-    # A virtual keyboard that the saver takes first, then the keys.
+    # A virtual keyboard that the saver takes first, then, half a second
+    # later, the keys (the time the saver takes is counted from them).
     local key typed=(-s 500)
     for key in "$@"; do typed+=(-k "$key"); done
-    ACTED_MS=$(now_ms)
+    ACTED_MS=$(($(now_ms) + 500))
     as_sway_user wtype "${typed[@]}" >/dev/null 2>&1
   else
     ACTED_MS=$(now_ms)
