@@ -143,37 +143,62 @@ TEST(BufferedScreen, ManyChangesBecomeTheOneRectangleThatCoversThem) {
   EXPECT_EQ(screen.take_damage(0), (Rects{{0, 0, int(BufferedScreen::kMaxRects) * 20 + 10, 10}}));
 }
 
+// One area of width x height and the work surface, shown frame by frame.
+struct OneArea {
+  OneArea(int width, int height)
+      : memory(BufferedScreen::memory_pixels(width, height)),
+        screen(width, height, {{0, 0, width, height}}, memory),
+        work(screen.work_surface()) {}
+  // Composes a frame and shows all of it.  The window system holds the
+  // buffer it shows until the next, or copies it at once.
+  std::optional<std::size_t> show(auto&& compose, bool held = true) {
+    screen.begin_frame();
+    compose();
+    screen.bit_blt(0, 0, screen.width(), screen.height(), *work, 0, 0, RasterOp::src_copy);
+    const std::optional<std::size_t> shown = screen.frame_to_show();
+    if (shown) screen.reading(0) = {held && *shown == 0, held && *shown == 1};
+    return shown;
+  }
+  std::vector<std::uint32_t> memory;
+  BufferedScreen screen;
+  std::unique_ptr<SoftwareSurface> work;
+};
+
 // More erases in a frame than are kept one by one reach the other frame as
 // one copy of what covers them.
 TEST(BufferedScreen, ManyErasesInOneFrameReachTheOtherFrame) {
   const int width = int(BufferedScreen::kMaxRects + 1) * 2;
-  std::vector<std::uint32_t> memory(BufferedScreen::memory_pixels(width, 2));
-  BufferedScreen screen(width, 2, {{0, 0, width, 2}}, memory);
-  const std::unique_ptr<SoftwareSurface> work = screen.work_surface();
+  OneArea area(width, 2);
+  const std::unique_ptr<SoftwareSurface>& work = area.work;
+  const std::vector<std::uint32_t>& memory = area.memory;
   const SoftwareSurface paint(width, 2, 7u), background(width, 2);
-  const auto show = [&](auto&& compose) {
-    screen.begin_frame();
-    compose();
-    screen.bit_blt(0, 0, width, 2, *work, 0, 0, RasterOp::src_copy);
-    const std::optional<std::size_t> shown = screen.frame_to_show();
-    // The window system holds the buffer it shows until the next.
-    if (shown) screen.reading(0) = {*shown == 0, *shown == 1};
-    return shown;
-  };
-  show([&] { work->bit_blt(0, 0, width, 2, paint, 0, 0, RasterOp::src_paint); });
-  show([&] {
+  area.show([&] { work->bit_blt(0, 0, width, 2, paint, 0, 0, RasterOp::src_paint); });
+  area.show([&] {
     for (int x = 0; x < width; x += 2) {
       work->bit_blt(x, 0, 1, 2, background, x, 0, RasterOp::src_copy);
     }
   });
   const std::optional<std::size_t> shown =
-      show([&] { work->bit_blt(width - 1, 1, 1, 1, paint, 0, 0, RasterOp::src_paint); });
+      area.show([&] { work->bit_blt(width - 1, 1, 1, 1, paint, 0, 0, RasterOp::src_paint); });
   ASSERT_EQ(shown, std::optional<std::size_t>(0));
   for (int x = 0; x < width; ++x) {
     const std::uint32_t expected = x % 2 == 0 ? 0u : 7u;
     ASSERT_EQ(memory[std::size_t(x)], expected) << x;
     ASSERT_EQ(memory[std::size_t(width + x)], expected) << x;
   }
+}
+
+// A frame left behind (a compositor copied the other) lacks a drawing; an
+// erase that reaches past it must still be made there.
+TEST(BufferedScreen, AWriteOnlyPartlyInWhatAFrameLacksStillReachesIt) {
+  OneArea area(8, 1);
+  const SoftwareSurface paint(8, 1, 7u), background(8, 1, 0x204060u);
+  area.show([&] { area.work->bit_blt(0, 0, 4, 1, paint, 0, 0, RasterOp::src_paint); }, false);
+  area.show([&] { area.work->bit_blt(2, 0, 4, 1, background, 2, 0, RasterOp::src_copy); });
+  ASSERT_EQ(area.show([] {}), std::optional<std::size_t>(1));
+  const std::uint32_t b = 0x204060u;
+  const std::vector<std::uint32_t> frame_1(area.memory.begin() + 8, area.memory.begin() + 16);
+  EXPECT_EQ(frame_1, (std::vector<std::uint32_t>{7, 7, b, b, b, b, 0, 0}));
 }
 
 // The saver's own frames, which the frame composer writes straight into the
