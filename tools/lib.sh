@@ -375,9 +375,10 @@ saver_press() {
   elif [ "$SAVER_KIND" = wayland ]; then
     # A virtual keyboard that the saver takes first, then, half a second
     # later, the keys (the time the saver takes is counted from them).
-    local key typed=(-s 500)
+    local key pause_ms=500
+    local typed=(-s "$pause_ms")
     for key in "$@"; do typed+=(-k "$key"); done
-    ACTED_MS=$(($(now_ms) + 500))
+    ACTED_MS=$(($(now_ms) + pause_ms))
     as_sway_user wtype "${typed[@]}" >/dev/null 2>&1
   else
     ACTED_MS=$(now_ms)

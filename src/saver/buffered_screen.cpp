@@ -278,14 +278,11 @@ void BufferedScreen::covered(const PixelRect& rect) {
 
 void BufferedScreen::bring_up_to_date() {
   if (!behind_) return;
-  const std::uint32_t* from = memories_[*behind_].data();
+  const std::uint32_t* from = memories_[*std::exchange(behind_, std::nullopt)].data();
   std::uint32_t* into = memories_[current_].data();
   // (Most lie inside one: a kernel drawn last frame is erased in this.)
   drop_inside(lacks_[current_], covered_);
-  if (lacks_[current_].empty()) {
-    behind_.reset();
-    return;
-  }
+  if (lacks_[current_].empty()) return;
   // The covered rectangles by their left edges: those that can meet a
   // rectangle start less than the widest one before it.
   std::sort(covered_.begin(), covered_.end(),
@@ -311,7 +308,6 @@ void BufferedScreen::bring_up_to_date() {
     }
   }
   lacks_[current_].clear();
-  behind_.reset();
 }
 
 std::optional<std::size_t> BufferedScreen::frame_to_show() {

@@ -4,8 +4,8 @@
 // saver, whose frames come 30 ms apart.  BM_Frame copies each presented
 // rectangle into a screen buffer of its own, as a screen that copies out
 // does; BM_FrameInPlace composes right in the screen's memory and only
-// notes the rectangles to present, as the X11 host does with its shared
-// image.  BM_FrameShown sets the native hosts' ways of showing a frame
+// notes the rectangles to present (merged), as the X11 host does with its
+// shared image.  BM_FrameShown sets the native hosts' ways of showing a frame
 // side by side, warm and cold: the X11 host's one image, and the Wayland
 // host's two buffers, with a compositor that holds the buffer it shows
 // until the next one (each frame then composed in memory last written two
@@ -24,6 +24,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "saver/animation.h"
@@ -126,75 +127,75 @@ class InPlaceScreen final : public fizzlet::Surface {
   std::vector<fizzlet::PixelRect> noted_;
 };
 
-void BM_FrameInPlace(benchmark::State& state) {
-  const int width = static_cast<int>(state.range(0));
-  const int height = static_cast<int>(state.range(1));
-  const int depth = static_cast<int>(state.range(2));
-  fizzlet::SoftwareSaver saver(*sheets().sprite.image, *sheets().mask.image);
-  std::vector<std::uint32_t> memory(std::size_t(width) * std::size_t(height));
-  InPlaceScreen screen(width, height);
-  saver.start(width, height, fizzlet::MotionSettings{100, 50, width, height},
-              fizzlet::get_numberofcolors(depth, 1), 2024, memory);
-  for (int i = 0; i < 300; ++i) {
-    screen.next_frame();
-    saver.frame(screen);
-  }
-  for (auto _ : state) {
-    screen.next_frame();
-    saver.frame(screen);
-    benchmark::DoNotOptimize(memory.data());
-  }
-}
-
-// How BM_FrameShown's frame reaches the screen.
+// How a frame reaches the screen.
 enum Shown : std::int64_t { kOneImage, kBuffersHeld, kBuffersCopied };
+
+// The saver's scene over a width x height screen of the given display
+// bits, shown one way, settled into the steady state.
+class ShownFrames {
+ public:
+  ShownFrames(int width, int height, int bits, Shown shown)
+      : areas_{{0, 0, width, height}},
+        background_(width, height),
+        memory_(fizzlet::BufferedScreen::memory_pixels(width, height)),
+        buffers_(width, height, areas_, memory_),
+        image_(width, height),
+        shown_(shown),
+        work_(shown == kOneImage ? std::make_unique<fizzlet::SoftwareSurface>(
+                                       fizzlet::SoftwareSurface::over(memory_, width, height, 0u))
+                                 : buffers_.work_surface()) {
+    scene_.set_up(areas_, fizzlet::MotionSettings{100, 50, width, height},
+                  fizzlet::get_numberofcolors(bits, 1), 2024);
+    for (int i = 0; i < 300; ++i) frame();
+  }
+
+  void frame() {
+    if (shown_ == kOneImage) {
+      image_.next_frame();
+      scene_.frame({background_, *work_, sprite_, mask_, image_});
+      benchmark::DoNotOptimize(image_.merge_noted());
+      return;
+    }
+    buffers_.begin_frame();
+    scene_.frame({background_, *work_, sprite_, mask_, buffers_});
+    if (const std::optional<std::size_t> to_show = buffers_.frame_to_show()) {
+      benchmark::DoNotOptimize(buffers_.take_damage(0));
+      // Showing one buffer gives back the other; a compositor that copies
+      // gives back both.
+      buffers_.reading(0)[1 - *to_show] = false;
+      if (shown_ == kBuffersCopied) buffers_.reading(0)[*to_show] = false;
+    }
+    benchmark::DoNotOptimize(memory_.data());
+  }
+
+ private:
+  std::vector<fizzlet::PixelRect> areas_;
+  fizzlet::SoftwareSurface sprite_ = fizzlet::SoftwareSurface::from_image(*sheets().sprite.image);
+  fizzlet::SoftwareSurface mask_ = fizzlet::SoftwareSurface::from_image(*sheets().mask.image);
+  fizzlet::SoftwareSurface background_;
+  std::vector<std::uint32_t> memory_;
+  fizzlet::BufferedScreen buffers_;
+  InPlaceScreen image_;
+  Shown shown_;
+  std::unique_ptr<fizzlet::SoftwareSurface> work_;
+  fizzlet::SaverScene scene_;
+};
+
+void BM_FrameInPlace(benchmark::State& state) {
+  ShownFrames frames(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)),
+                     static_cast<int>(state.range(2)), kOneImage);
+  for (auto _ : state) frames.frame();
+}
 
 // state.range(2): whether cold; state.range(3): a Shown.
 void BM_FrameShown(benchmark::State& state) {
-  const int width = static_cast<int>(state.range(0));
-  const int height = static_cast<int>(state.range(1));
-  const bool cold = state.range(2) != 0;
-  const auto shown = static_cast<Shown>(state.range(3));
-  const std::vector<fizzlet::PixelRect> areas = {{0, 0, width, height}};
-  const auto sprite = fizzlet::SoftwareSurface::from_image(*sheets().sprite.image);
-  const auto mask = fizzlet::SoftwareSurface::from_image(*sheets().mask.image);
-  const fizzlet::SoftwareSurface background(width, height);
-  std::vector<std::uint32_t> memory(fizzlet::BufferedScreen::memory_pixels(width, height));
-  fizzlet::BufferedScreen buffers(width, height, areas, memory);
-  InPlaceScreen image(width, height);
-  const bool buffered = shown != kOneImage;
-  const std::unique_ptr<fizzlet::SoftwareSurface> work =
-      buffered ? buffers.work_surface()
-               : std::make_unique<fizzlet::SoftwareSurface>(
-                     fizzlet::SoftwareSurface::over(memory, width, height, 0u));
-  fizzlet::Surface& screen = buffered ? static_cast<fizzlet::Surface&>(buffers) : image;
-  const fizzlet::CompositorSurfaces surfaces{background, *work, sprite, mask, screen};
-  fizzlet::SaverScene scene;
-  scene.set_up(areas, fizzlet::MotionSettings{100, 50, width, height},
-               fizzlet::get_numberofcolors(32, 1), 2024);
-  const auto frame = [&] {
-    if (!buffered) {
-      image.next_frame();
-      scene.frame(surfaces);
-      benchmark::DoNotOptimize(image.merge_noted());
-      return;
-    }
-    buffers.begin_frame();
-    scene.frame(surfaces);
-    if (const std::optional<std::size_t> to_show = buffers.frame_to_show()) {
-      benchmark::DoNotOptimize(buffers.take_damage(0));
-      // Showing one buffer gives back the other; a compositor that copies
-      // gives back both.
-      buffers.reading(0)[1 - *to_show] = false;
-      if (shown == kBuffersCopied) buffers.reading(0)[*to_show] = false;
-    }
-  };
-  for (int i = 0; i < 300; ++i) frame();
-  OtherWork other;
+  ShownFrames frames(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)), 32,
+                     static_cast<Shown>(state.range(3)));
+  std::optional<OtherWork> other;
+  if (state.range(2) != 0) other.emplace();
   for (auto _ : state) {
-    if (cold) other.run(state);
-    frame();
-    benchmark::DoNotOptimize(memory.data());
+    if (other) other->run(state);
+    frames.frame();
   }
 }
 
